@@ -1,0 +1,31 @@
+#pragma once
+// ASCII STL document: "solid", one seven-line facet per plane triangle, "endsolid".
+// Write errors are not reported: the document goes as far as the stream takes it.
+
+#include "slicein/out_buffer.h"
+#include "stl/face_direction.h"
+
+namespace slicemesh {
+
+class AsciiStlWriter {
+public:
+    explicit AsciiStlWriter(std::FILE* stream) : out_(stream) {}
+
+    void begin() { out_.put("solid\n"); }
+    // Corners (u0, v0), (u1, v1), (u2, v2) in plane p, printed in the order received.
+    void facet(Direction d, int p, int u0, int v0, int u1, int v1, int u2, int v2);
+    void end() {
+        out_.put("endsolid\n");
+        out_.flush();
+    }
+    void facet(const PlaneTriangle& t) {
+        facet(t.direction, t.plane, t.u[0], t.v[0], t.u[1], t.v[1], t.u[2], t.v[2]);
+    }
+
+private:
+    void vertex(Direction d, int p, int u, int v);
+
+    OutBuffer out_;
+};
+
+}  // namespace slicemesh

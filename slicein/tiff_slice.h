@@ -2,6 +2,7 @@
 // Reads one single-channel TIFF slice: a header probe (size only) or a full read in the
 // 8-bit form (1-8 bits per sample) or the 16-bit form (1-16 bits per sample).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,9 +30,15 @@ struct SliceImage {
 using SliceImage8 = SliceImage<std::uint8_t>;
 using SliceImage16 = SliceImage<std::uint16_t>;
 
-// Every failure raises FatalError naming the path ("path : message\n").
+// Every failure raises FatalError naming the path ("path : message\n"); strip warnings
+// go to stderr and the read goes on.
 SliceSize probe_tiff_slice(const std::string& path, SampleForm form);
 SliceImage8 read_tiff_slice8(const std::string& path);
 SliceImage16 read_tiff_slice16(const std::string& path);
+
+// The full read of either form, for callers generic over the sample type
+// (std::uint8_t or std::uint16_t).
+template <typename Sample>
+SliceImage<Sample> read_tiff_slice(const std::string& path);
 
 }  // namespace slicemesh

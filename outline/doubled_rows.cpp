@@ -1,0 +1,61 @@
+#include "outline/doubled_rows.h"
+
+namespace slicemesh::outline_detail {
+
+DoubledRows::DoubledRows(int n) {
+    const std::size_t cells = static_cast<std::size_t>(n) + 2;
+    const std::size_t points = 2 * static_cast<std::size_t>(n) + 3;
+    for (int i = 0; i < 2; ++i) {
+        cells_[i].assign(cells, 0);
+        values_[i].assign(points, 0);
+        outsides_[i].assign(points, 1);
+    }
+    outside_.assign(points, 1);
+    zeros_.assign(points, 0);
+}
+
+void DoubledRows::load_cells(const std::uint8_t* work, const std::int32_t* labels, int x0, int x1) {
+    current_ ^= 1;
+    std::int32_t* cell = cells_[current_].data() + 1;
+    cell[x0 - 1] = 0;  // the rectangle's left neighbour is never live
+    for (int k = x0; k <= x1; ++k) {
+        // Unsigned arithmetic: a label outside the allowed range wraps instead of overflowing.
+        cell[k] = work != nullptr && work[k] == 0
+                      ? static_cast<std::int32_t>(static_cast<std::uint32_t>(labels[k]) * 2u + 1u)
+                      : 0;
+    }
+}
+
+PointRow DoubledRows::even_row(int x0, int x1) {
+    const std::int32_t* above = cells_[current_ ^ 1].data() + 1;
+    const std::int32_t* cell = cells_[current_].data() + 1;
+    std::int32_t* value = values_[0].data() + 1;
+    std::uint8_t* outside = outsides_[0].data() + 1;
+    for (int k = x0; k <= x1; ++k) {
+        std::int32_t c = cell[k];
+        std::int32_t corner = above[k - 1] == c && above[k] == c && cell[k - 1] == c ? c : 0;
+        std::int32_t edge = above[k] == c ? c : 0;
+        value[2 * k] = corner;
+        value[2 * k + 1] = edge;
+        outside[2 * k] = corner == 0;
+        outside[2 * k + 1] = edge == 0;
+    }
+    return {outside, value};
+}
+
+PointRow DoubledRows::odd_row(int x0, int x1) {
+    const std::int32_t* cell = cells_[current_].data() + 1;
+    std::int32_t* value = values_[1].data() + 1;
+    std::uint8_t* outside = outsides_[1].data() + 1;
+    for (int k = x0; k <= x1; ++k) {
+        std::int32_t c = cell[k];
+        std::int32_t edge = cell[k - 1] == c ? c : 0;
+        value[2 * k] = edge;
+        value[2 * k + 1] = c;
+        outside[2 * k] = edge == 0;
+        outside[2 * k + 1] = c == 0;
+    }
+    return {outside, value};
+}
+
+}  // namespace slicemesh::outline_detail

@@ -40,16 +40,47 @@ public:
     }
     void put_int(std::int64_t value) {
         char digits[24];
-        char* end = digits + sizeof digits;
-        char* p = end;
-        std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                            : static_cast<std::uint64_t>(value);
-        do {
-            *--p = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        if (value < 0) *--p = '-';
-        write(p, static_cast<std::size_t>(end - p));
+        write(digits, static_cast<std::size_t>(format_int(digits, value) - digits));
+    }
+
+    // Direct formatting for hot writers: room for count bytes (at most the capacity) at
+    // the end of the buffer; write there, then commit the end of what was written.
+    char* reserve(std::size_t count) {
+        if (count > data_.size() - used_) flush();
+        return reinterpret_cast<char*>(data_.data() + used_);
+    }
+    void commit(const char* end) { used_ = static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(end) - data_.data()); }
+
+    // Writes value in decimal at p (at most 20 bytes) and returns the end.
+    static char* format_int(char* p, std::int64_t value) {
+        std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+        if (value < 0) {
+            *p++ = '-';
+            magnitude = 0 - magnitude;
+        }
+        int length = 1;
+        for (std::uint64_t rest = magnitude; rest >= 10; rest /= 10) ++length;
+        char* end = p + length;
+        // Two digits per step from a table: surface files are mostly numbers.
+        static constexpr char pairs[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        char* q = end;
+        while (magnitude >= 100) {
+            const std::size_t i = static_cast<std::size_t>(magnitude % 100) * 2;
+            magnitude /= 100;
+            *--q = pairs[i + 1];
+            *--q = pairs[i];
+        }
+        if (magnitude >= 10) {
+            const std::size_t i = static_cast<std::size_t>(magnitude) * 2;
+            *--q = pairs[i + 1];
+            *--q = pairs[i];
+        } else {
+            *--q = static_cast<char>('0' + magnitude);
+        }
+        return end;
     }
 
     // Hands the buffered bytes to the stream and flushes it; false once any write failed.

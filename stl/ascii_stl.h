@@ -23,8 +23,6 @@ public:
     }
 
 private:
-    void vertex(Direction d, int p, int u, int v);
-
     OutBuffer out_;
 };
 

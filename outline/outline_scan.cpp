@@ -24,6 +24,8 @@ std::uint64_t zero_bytes(std::uint64_t w) {
 OutlineScan::OutlineScan(OutlineForm form, int columns) : labelled_(form == OutlineForm::labelled) {
     open_.assign(static_cast<std::size_t>(columns), no_node);
     anchor_.assign(static_cast<std::size_t>(columns), no_node);
+    up_bits_.assign(static_cast<std::size_t>(columns / 64 + 3), 0);
+    current_bits_.assign(static_cast<std::size_t>(columns / 64 + 3), 0);
 }
 
 void OutlineScan::start(int x_first, int x_last) {
@@ -32,6 +34,7 @@ void OutlineScan::start(int x_first, int x_last) {
     std::fill(anchor_.begin() + x_first, anchor_.begin() + x_last + 1, no_node);
     x_first_ = x_first;
     x_last_ = x_last;
+    packed_row_ = nullptr;
     current_anchor_ = x_first;
     run_ = no_node;
     nodes_.clear();
@@ -47,35 +50,48 @@ void OutlineScan::begin(int x_first, int x_last, LabelledTriangleSink sink) {
     labelled_sink_ = sink;
 }
 
-void OutlineScan::scan_row(int y, PointRow up, PointRow current) {
-    const int x_first = x_first_;
-    const int x_last = x_last_;
-    const std::uint8_t* u = up.outside;
-    const std::uint8_t* l = current.outside;
-
-    // First window: its left points lie before the rectangle.
-    window((u[x_first] == 0) << 1 | (l[x_first] == 0), x_first, y, up, current);
-
-    int x = x_first + 1;
-    while (x < x_last) {
-        // Most windows see no change of inside flag along either row (cases 0, 5, 10,
-        // 15) and do nothing; skip them eight at a time.
-        if (x + 8 <= x_last) {
-            std::uint64_t changes = (zero_bytes(load8(u + x - 1)) ^ zero_bytes(load8(u + x))) |
-                                    (zero_bytes(load8(l + x - 1)) ^ zero_bytes(load8(l + x)));
-            if (changes == 0) {
-                x += 8;
-                continue;
-            }
-            x += std::countr_zero(changes) >> 3;
-        }
-        int c = (u[x - 1] == 0) << 3 | (l[x - 1] == 0) << 2 | (u[x] == 0) << 1 | (l[x] == 0);
-        window(c, x, y, up, current);
-        ++x;
+void OutlineScan::pack_inside(const std::uint8_t* outside, std::vector<std::uint64_t>& bits) const {
+    // Bit k stands for point column x_first_ - 1 + k, k = 0 .. windows; the first and
+    // the last lie outside the rectangle and stay 0.
+    const int windows = x_last_ - x_first_ + 1;
+    std::fill(bits.begin(), bits.begin() + (windows >> 6) + 2, 0);
+    const std::uint8_t* at = outside + x_first_ - 1;
+    int k = 1;
+    for (; k + 8 <= windows; k += 8) {
+        // The low bit of each byte of a zero-byte mask, gathered into one byte, byte i to bit i.
+        std::uint64_t inside = (zero_bytes(load8(at + k)) >> 7) * 0x0102040810204080ULL >> 56;
+        bits[static_cast<std::size_t>(k >> 6)] |= inside << (k & 63);
+        if ((k & 63) > 56) bits[static_cast<std::size_t>(k >> 6) + 1] |= inside >> (64 - (k & 63));
     }
+    for (; k < windows; ++k)
+        if (at[k] == 0) bits[static_cast<std::size_t>(k >> 6)] |= std::uint64_t{1} << (k & 63);
+}
 
-    // Last window: its right points lie past the rectangle.
-    window((u[x_last - 1] == 0) << 3 | (l[x_last - 1] == 0) << 2, x_last, y, up, current);
+void OutlineScan::scan_row(int y, PointRow up, PointRow current) {
+    // Rows come in order, so the upper row's flags are usually the previous current row's.
+    if (up.outside != packed_row_) pack_inside(up.outside, up_bits_);
+    pack_inside(current.outside, current_bits_);
+    packed_row_ = current.outside;
+
+    // Only windows where a row changes between inside and outside have a corner (cases
+    // 0, 5, 10 and 15 do nothing); the others are skipped 64 at a time.
+    const int windows = x_last_ - x_first_ + 1;
+    for (int i = 0; i <= windows >> 6; ++i) {
+        const std::size_t w = static_cast<std::size_t>(i);
+        const std::uint64_t ul = up_bits_[w], ll = current_bits_[w];
+        const std::uint64_t ur = ul >> 1 | up_bits_[w + 1] << 63;
+        const std::uint64_t lr = ll >> 1 | current_bits_[w + 1] << 63;
+        std::uint64_t corners = (ul ^ ur) | (ll ^ lr);
+        const int left = windows - 64 * i;  // windows j = 64 i + b exist for b < left
+        if (left < 64) corners &= (std::uint64_t{1} << left) - 1;
+        while (corners != 0) {
+            const int b = std::countr_zero(corners);
+            corners &= corners - 1;
+            const int c = static_cast<int>((ul >> b & 1) << 3 | (ll >> b & 1) << 2 | (ur >> b & 1) << 1 | (lr >> b & 1));
+            window(c, x_first_ + 64 * i + b, y, up, current);
+        }
+    }
+    std::swap(up_bits_, current_bits_);
 }
 
 void OutlineScan::window(int c, int x, int y, PointRow up, PointRow current) {

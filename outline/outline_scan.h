@@ -38,6 +38,7 @@ public:
 
 private:
     void start(int x_first, int x_last);
+    void pack_inside(const std::uint8_t* outside, std::vector<std::uint64_t>& bits) const;
     void window(int c, int x, int y, PointRow up, PointRow current);
     bool coincides(NodeRef z) {
         NodeRef next = nodes_[z].link;
@@ -64,6 +65,11 @@ private:
     NodePool nodes_;
     int x_first_ = 0;               // the windows of a row run from x_first_ to x_last_
     int x_last_ = 0;
+    // Inside flags of the two point rows of the windows, one bit per point column from
+    // x_first_ - 1. up_bits_ holds those of packed_row_, the last current row scanned.
+    std::vector<std::uint64_t> up_bits_;
+    std::vector<std::uint64_t> current_bits_;
+    const std::uint8_t* packed_row_ = nullptr;
     std::vector<NodeRef> open_;     // O: per point column, the lower end of an edge growing down it
     std::vector<NodeRef> anchor_;   // A: per point column, the vertex anchoring the run whose left side is there
     int current_anchor_ = 0;        // c: the column whose anchor belongs to the run being scanned

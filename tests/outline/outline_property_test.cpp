@@ -123,8 +123,10 @@ void check_cover(OutlineForm form, const test::TextGrid& g, int x0, int y0, int 
         long long twice = (long long)(c[2] - c[0]) * (c[5] - c[1]) - (long long)(c[3] - c[1]) * (c[4] - c[0]);
         ASSERT_NE(twice, 0) << "degenerate triangle";
         int own_region = -2;
-        for (int y = y0; y <= y1; ++y) {
-            for (int x = x0; x <= x1; ++x) {
+        const int bx0 = std::min({c[0], c[2], c[4]}), bx1 = std::max({c[0], c[2], c[4]});
+        const int by0 = std::min({c[1], c[3], c[5]}), by1 = std::max({c[1], c[3], c[5]});
+        for (int y = by0; y < by1; ++y) {
+            for (int x = bx0; x < bx1; ++x) {
                 double a = area_in_cell(t, x, y);
                 if (a < 1e-9) continue;
                 int r = region[y * w + x];
@@ -154,15 +156,16 @@ void check_cover(OutlineForm form, const test::TextGrid& g, int x0, int y0, int 
     }
 }
 
-TEST(OutlineProperty, RandomGridsAreCoveredExactly) {
-    std::mt19937 rng(20261211);
+// rounds random grids per form of 1..max_w columns and 1..max_h rows.
+void check_random_grids(unsigned seed, int rounds, int max_w, int max_h) {
+    std::mt19937 rng(seed);
     for (OutlineForm form : {OutlineForm::plain, OutlineForm::labelled}) {
         const bool labelled = form == OutlineForm::labelled;
         // One grid for all rounds, as the programs reuse theirs.
-        Outline outline(form, 12, 12);
-        for (int round = 0; round < 1500; ++round) {
-            std::uniform_int_distribution<int> size(1, 12);
-            const int w = size(rng), h = size(rng);
+        Outline outline(form, max_w, max_h);
+        for (int round = 0; round < rounds; ++round) {
+            const int w = std::uniform_int_distribution<int>(1, max_w)(rng);
+            const int h = std::uniform_int_distribution<int>(1, max_h)(rng);
             std::uniform_int_distribution<int> pick_x(0, w - 1), pick_y(0, h - 1);
             int x0 = pick_x(rng), x1 = pick_x(rng), y0 = pick_y(rng), y1 = pick_y(rng);
             if (x0 > x1) std::swap(x0, x1);
@@ -183,8 +186,8 @@ TEST(OutlineProperty, RandomGridsAreCoveredExactly) {
             }
             test::fill_outline(outline, g);
             // Leftovers of earlier rounds outside this grid must not matter: clear them.
-            for (int y = 0; y < 12; ++y)
-                for (int x = 0; x < 12; ++x)
+            for (int y = 0; y < max_h; ++y)
+                for (int x = 0; x < max_w; ++x)
                     if (y >= h || x >= w) outline.work_row(y)[x] = 1;
             std::vector<Triangle> triangles = test::run_outline(outline, x0, y0, x1, y1);
             SCOPED_TRACE(::testing::Message() << (labelled ? "labelled" : "plain") << " round " << round << " rect "
@@ -197,6 +200,11 @@ TEST(OutlineProperty, RandomGridsAreCoveredExactly) {
         }
     }
 }
+
+TEST(OutlineProperty, RandomGridsAreCoveredExactly) { check_random_grids(20261211, 1500, 12, 12); }
+
+// Rows of more than 64 windows cross the words of the scan's inside flags.
+TEST(OutlineProperty, WideRowsAreCoveredExactly) { check_random_grids(4242, 150, 200, 4); }
 
 }  // namespace
 }  // namespace slicemesh

@@ -41,7 +41,7 @@ TEST(BitPlaneStack, HoldsEveryVoxelAndDeliversRowsOfEachAxis) {
     for (StackExtent e : extents) {
         SCOPED_TRACE(::testing::Message() << e.width << "x" << e.height << "x" << e.count);
         Volume v = test::random_volume(rng, e, 0.5, 2);
-        BitPlaneStack stack(e);
+        BitPlaneStack stack(e, test::nonzero_labels());
         test::load_stack(stack, v);
         for (int z = 0; z < e.count; ++z)
             for (int y = 0; y < e.height; ++y)
@@ -66,18 +66,42 @@ TEST(BitPlaneStack, HoldsEveryVoxelAndDeliversRowsOfEachAxis) {
     }
 }
 
+TEST(BitPlaneStack, SelectionsOfOneRunAndOfSeveral) {
+    // One run of labels takes a compare instead of the table; both must agree.
+    struct Case {
+        const char* desc;
+        std::vector<std::pair<int, int>> runs;
+    };
+    const Case cases[] = {
+        {"nothing", {}},          {"1-255", {{1, 255}}},           {"0 alone", {{0, 0}}},
+        {"65535 alone", {{65535, 65535}}}, {"everything", {{0, 65535}}}, {"two runs", {{1, 2}, {4, 65535}}},
+    };
+    const std::uint16_t labels[] = {0, 1, 2, 3, 4, 255, 256, 65534, 65535};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.desc);
+        std::vector<std::uint8_t> selection(65536, 0);
+        for (auto [low, high] : c.runs)
+            for (int v = low; v <= high; ++v) selection[static_cast<std::size_t>(v)] = 1;
+        const StackExtent e{9, 1, 1};
+        BitPlaneStack stack(e, selection);
+        SolidBox box(e);
+        stack.add_slice(0, SliceImage16{9, 1, std::vector<std::uint16_t>(std::begin(labels), std::end(labels))}, box);
+        for (int x = 0; x < 9; ++x) EXPECT_EQ(stack.solid(x, 0, 0), selection[labels[x]] != 0) << labels[x];
+    }
+}
+
 TEST(BitPlaneStack, SmallSliceAndUnselectedLabelsStayEmpty) {
     const StackExtent e{4, 3, 2};
-    BitPlaneStack stack(e);
-    SolidBox box(e);
     std::vector<std::uint8_t> selection(65536, 0);
     selection[0] = 1;  // label 0 selected: a missing pixel must still not become solid
     selection[7] = 1;
+    BitPlaneStack stack(e, selection);
+    SolidBox box(e);
     SliceImage16 small{2, 1, {0, 5}};
     SliceImage16 full{4, 3, std::vector<std::uint16_t>(12, 3)};
     full.samples[11] = 7;
-    stack.add_slice(0, small, selection, box);
-    stack.add_slice(1, full, selection, box);
+    stack.add_slice(0, small, box);
+    stack.add_slice(1, full, box);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) {
             EXPECT_EQ(stack.solid(x, y, 0), x == 0 && y == 0) << x << "," << y;

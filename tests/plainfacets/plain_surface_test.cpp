@@ -15,7 +15,7 @@ namespace {
 using test::Volume;
 
 std::string surface_document(const Volume& v) {
-    BitPlaneStack stack(v.extent);
+    BitPlaneStack stack(v.extent, test::nonzero_labels());
     SolidBox box = test::load_stack(stack, v);
     std::FILE* file = std::tmpfile();
     {

@@ -70,12 +70,20 @@ inline SliceImage16 slice_of(const Volume& v, int z) {
     return s;
 }
 
-// Loads every nonzero label as solid.
+// Every nonzero label.
+inline const std::vector<std::uint8_t>& nonzero_labels() {
+    static const std::vector<std::uint8_t> selection = [] {
+        std::vector<std::uint8_t> s(65536, 1);
+        s[0] = 0;
+        return s;
+    }();
+    return selection;
+}
+
+// Loads the volume into a stack made with nonzero_labels().
 inline SolidBox load_stack(BitPlaneStack& stack, const Volume& v) {
-    std::vector<std::uint8_t> selection(65536, 1);
-    selection[0] = 0;
     SolidBox box(v.extent);
-    for (int z = 0; z < v.extent.count; ++z) stack.add_slice(z, slice_of(v, z), selection, box);
+    for (int z = 0; z < v.extent.count; ++z) stack.add_slice(z, slice_of(v, z), box);
     return box;
 }
 

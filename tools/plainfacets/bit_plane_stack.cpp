@@ -26,42 +26,67 @@ constexpr SpreadTable spread;
 
 }  // namespace
 
-BitPlaneStack::BitPlaneStack(StackExtent extent) : extent_(extent), width_(static_cast<std::size_t>(extent.width)) {
+BitPlaneStack::BitPlaneStack(StackExtent extent, std::span<const std::uint8_t> selection)
+    : extent_(extent), selection_(selection), width_(static_cast<std::size_t>(extent.width)) {
     try {
         groups_.resize(static_cast<std::size_t>((extent.count + 7) / 8));
     } catch (const std::bad_alloc&) {
         fatal(memory_message);
     }
+    std::size_t low = 0;
+    while (low < selection.size() && selection[low] == 0) ++low;
+    std::size_t high = low;
+    while (high + 1 < selection.size() && selection[high + 1] != 0) ++high;
+    std::size_t rest = high + 1;
+    while (rest < selection.size() && selection[rest] == 0) ++rest;
+    if (low < selection.size() && rest == selection.size()) {
+        one_run_ = true;
+        run_low_ = static_cast<std::uint16_t>(low);
+        run_span_ = static_cast<std::uint16_t>(high - low);
+    }
 }
 
-void BitPlaneStack::add_slice(int z, const SliceImage16& slice, std::span<const std::uint8_t> selection, SolidBox& box) {
+template <typename Selected>
+void BitPlaneStack::store_rows(int z, const SliceImage16& slice, SolidBox& box, Selected selected) {
+    std::uint8_t* g = groups_[static_cast<std::size_t>(z >> 3)].get();
+    const int rows = std::min(slice.height, extent_.height);
+    const int columns = std::min(slice.width, extent_.width);
+    const int bit = z & 7;
+    for (int y = 0; y < rows; ++y) {
+        const std::uint16_t* in = slice.row(y);
+        std::uint8_t* out = g + static_cast<std::size_t>(y) * width_;
+        unsigned any = 0;
+        for (int x = 0; x < columns; ++x) {
+            unsigned s = selected(in[x]);
+            any |= s;
+            out[x] = static_cast<std::uint8_t>(out[x] | (s << bit));
+        }
+        if (any == 0) continue;
+        int first = 0, last = columns - 1;
+        while (!selected(in[first])) ++first;
+        while (!selected(in[last])) --last;
+        box.widen_axis(0, first);
+        box.widen_axis(0, last);
+        box.widen_axis(1, y);
+        box.widen_axis(2, z);
+    }
+}
+
+void BitPlaneStack::add_slice(int z, const SliceImage16& slice, SolidBox& box) {
     const std::size_t bytes = width_ * static_cast<std::size_t>(extent_.height);
     std::unique_ptr<std::uint8_t[]>& g = groups_[static_cast<std::size_t>(z >> 3)];
     if ((z & 7) == 0 || !g) {
         g.reset(new (std::nothrow) std::uint8_t[bytes]());
         if (!g && bytes != 0) fatal(memory_message);
     }
-    const int rows = std::min(slice.height, extent_.height);
-    const int columns = std::min(slice.width, extent_.width);
-    const int bit = z & 7;
-    const std::uint8_t* sel = selection.data();
-    for (int y = 0; y < rows; ++y) {
-        const std::uint16_t* in = slice.row(y);
-        std::uint8_t* out = g.get() + static_cast<std::size_t>(y) * width_;
-        unsigned any = 0;
-        for (int x = 0; x < columns; ++x) {
-            unsigned s = sel[in[x]];
-            any |= s;
-            out[x] = static_cast<std::uint8_t>(out[x] | (s << bit));
-        }
-        if (any == 0) continue;
-        int first = 0, last = columns - 1;
-        while (sel[in[first]] == 0) ++first;
-        while (sel[in[last]] == 0) --last;
-        box.widen_axis(0, first);
-        box.widen_axis(0, last);
-        box.widen_axis(1, y);
-        box.widen_axis(2, z);
+    if (one_run_) {
+        const std::uint16_t low = run_low_, span = run_span_;
+        store_rows(z, slice, box, [low, span](std::uint16_t v) -> unsigned {
+            return static_cast<std::uint16_t>(v - low) <= span;
+        });
+    } else {
+        const std::uint8_t* table = selection_.data();
+        store_rows(z, slice, box, [table](std::uint16_t v) -> unsigned { return table[v] != 0; });
     }
 }
 

@@ -19,13 +19,14 @@ inline constexpr const char* memory_message = "memory allocation error.";
 
 class BitPlaneStack {
 public:
-    // Allocates the group table; fails with "memory allocation error.".
-    explicit BitPlaneStack(StackExtent extent);
+    // Allocates the group table; fails with "memory allocation error.". selection has
+    // 65536 entries, nonzero for the solid labels; it must outlive the stack.
+    BitPlaneStack(StackExtent extent, std::span<const std::uint8_t> selection);
 
     // Stores slice z (slices come in order 0, 1, ...): voxels whose sample is selected
     // become solid and widen the box. Pixels outside the slice, or outside the stack's
     // width and height, stay empty.
-    void add_slice(int z, const SliceImage16& slice, std::span<const std::uint8_t> selection, SolidBox& box);
+    void add_slice(int z, const SliceImage16& slice, SolidBox& box);
 
     bool solid(int x, int y, int z) const {
         return (group(z >> 3)[static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x)] >> (z & 7)) & 1;
@@ -39,7 +40,16 @@ private:
     const std::uint8_t* group(int g) const { return groups_[static_cast<std::size_t>(g)].get(); }
     void load_slab(int block);
 
+    template <typename Selected>
+    void store_rows(int z, const SliceImage16& slice, SolidBox& box, Selected selected);
+
     StackExtent extent_;
+    std::span<const std::uint8_t> selection_;
+    // When the selection is one run of labels (as "1-255" is), a compare replaces the
+    // table look-up, and the loading loop vectorises.
+    bool one_run_ = false;
+    std::uint16_t run_low_ = 0;
+    std::uint16_t run_span_ = 0;  // run_high - run_low
     std::size_t width_;                                  // W, the row length of a group
     std::vector<std::unique_ptr<std::uint8_t[]>> groups_;  // ceil(N / 8) groups, allocated as their first slice arrives
     // For x planes: slab_[k][g][y] is byte [y][8 block + k] of group g, so that a grid row

@@ -24,11 +24,11 @@ int run_plainfacets(int argc, char** argv) {
     check_outline_extent(OutlineForm::plain, list.width, list.height, list.count);
 
     const StackExtent extent{list.width, list.height, list.count};
-    BitPlaneStack stack(extent);
+    BitPlaneStack stack(extent, selection);
     SolidBox box(extent);
     for (int z = 0; z < list.count; ++z) {
         SliceImage16 slice = read_tiff_slice16(list.paths[static_cast<std::size_t>(z)]);
-        stack.add_slice(z, slice, selection, box);
+        stack.add_slice(z, slice, box);
     }
     if (box.empty()) fatal("no solid object.");
 

@@ -11,13 +11,32 @@ char* put_text(char* p, std::string_view text) {
     return p + text.size();
 }
 
-char* put_vertex(char* p, const std::array<int, 3>& xyz) {
+// A number formatted once and copied wherever it appears: the plane coordinate is in
+// all three vertices of a facet.
+struct NumberText {
+    char digits[12];  // an int needs at most 11
+    int length;
+};
+
+NumberText number_text(int value) {
+    NumberText t;
+    t.length = static_cast<int>(OutBuffer::format_int(t.digits, value) - t.digits);
+    return t;
+}
+
+// Copies all twelve bytes (the caller leaves room) and advances by the length.
+char* put_number(char* p, const NumberText& t) {
+    std::memcpy(p, t.digits, sizeof t.digits);
+    return p + t.length;
+}
+
+char* put_vertex(char* p, const std::array<NumberText, 3>& xyz) {
     p = put_text(p, "vertex ");
-    p = OutBuffer::format_int(p, xyz[0]);
+    p = put_number(p, xyz[0]);
     *p++ = ' ';
-    p = OutBuffer::format_int(p, xyz[1]);
+    p = put_number(p, xyz[1]);
     *p++ = ' ';
-    p = OutBuffer::format_int(p, xyz[2]);
+    p = put_number(p, xyz[2]);
     *p++ = '\n';
     return p;
 }
@@ -30,13 +49,14 @@ void AsciiStlWriter::facet(Direction d, int p, int u0, int v0, int u1, int v1, i
         "facet normal -1 0 0\nouter loop\n", "facet normal 1 0 0\nouter loop\n",
         "facet normal 0 -1 0\nouter loop\n", "facet normal 0 1 0\nouter loop\n",
         "facet normal 0 0 -1\nouter loop\n", "facet normal 0 0 1\nouter loop\n"};
-    // A facet is at most 32 + 3 x 44 + 17 bytes; formatting straight into the buffer
-    // keeps millions of facets cheap.
-    char* at = out_.reserve(192);
+    // A facet is at most 32 + 3 x 43 + 17 bytes, plus the slack of put_number; formatting
+    // straight into the buffer keeps millions of facets cheap.
+    char* at = out_.reserve(256);
     at = put_text(at, normal_lines[index_of(d)]);
-    at = put_vertex(at, corner_xyz(d, p, u0, v0));
-    at = put_vertex(at, corner_xyz(d, p, u1, v1));
-    at = put_vertex(at, corner_xyz(d, p, u2, v2));
+    const NumberText plane = number_text(p);
+    at = put_vertex(at, corner_xyz(d, plane, number_text(u0), number_text(v0)));
+    at = put_vertex(at, corner_xyz(d, plane, number_text(u1), number_text(v1)));
+    at = put_vertex(at, corner_xyz(d, plane, number_text(u2), number_text(v2)));
     at = put_text(at, "endloop\nendfacet\n");
     out_.commit(at);
 }

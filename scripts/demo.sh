@@ -7,10 +7,14 @@ root=$(pwd)
 if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DSLICEMESH_TESTS=OFF >/dev/null
 fi
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target plainconvert >/dev/null
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target plainconvert plainfacets >/dev/null
 
 out="$root/demo-output"
 mkdir -p "$out"
 
 build/bin/plainconvert examples/cube >"$out/cube.stl"
 echo "plainconvert: examples/cube.*_s -> $out/cube.stl ($(grep -c '^facet' "$out/cube.stl") facets)"
+
+stack=examples/sample-stack
+build/bin/plainfacets "$stack" "$stack/names.txt" 1-255 >"$out/sample-plain.stl"
+echo "plainfacets: $stack, labels 1-255 -> $out/sample-plain.stl ($(grep -c '^facet' "$out/sample-plain.stl") facets)"

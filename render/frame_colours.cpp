@@ -24,60 +24,41 @@ constexpr std::uint32_t kHashFactor = 0x9E3779B1;  // Fibonacci hashing spreads 
 }  // namespace
 
 std::uint32_t FrameColours::find(std::uint32_t key) const {
-    std::size_t mask = lookup_.size() - 1;
+    const std::size_t mask = lookup_.size() - 1;
     for (std::size_t h = (key * kHashFactor) >> lookup_shift_;; h = (h + 1) & mask) {
-        std::uint32_t slot = lookup_[h];
-        if (slot == 0) return kNoNode;
-        if (nodes_[slot - 1].key == key) return slot - 1;
+        const Slot& slot = lookup_[h];
+        if (slot.node == 0) return kNoNode;
+        if (slot.key == key) return slot.node - 1;
     }
 }
 
 void FrameColours::grow_lookup() {
     std::size_t size = lookup_.empty() ? 1024 : lookup_.size() * 2;
-    lookup_.assign(size, 0);
+    lookup_.assign(size, Slot{0, 0});
     lookup_shift_ = 32 - static_cast<std::uint32_t>(std::countr_zero(size));
-    std::size_t mask = size - 1;
+    const std::size_t mask = size - 1;
     for (std::uint32_t i = 0; i < nodes_.size(); ++i) {
         std::size_t h = (nodes_[i].key * kHashFactor) >> lookup_shift_;
-        while (lookup_[h] != 0) h = (h + 1) & mask;
-        lookup_[h] = i + 1;
+        while (lookup_[h].node != 0) h = (h + 1) & mask;
+        lookup_[h] = {nodes_[i].key, i + 1};
     }
 }
 
-void FrameColours::count_pixel(std::uint32_t key) {
-    if (key == last_key_) {
-        ++nodes_[last_node_].count;
-        return;
-    }
-    last_key_ = key;
-    std::size_t mask = lookup_.size() - 1;
+std::uint32_t FrameColours::find_or_add(std::uint32_t key) {
+    const std::size_t mask = lookup_.size() - 1;
     std::size_t h = (key * kHashFactor) >> lookup_shift_;
-    for (; lookup_[h] != 0; h = (h + 1) & mask) {
-        std::uint32_t node = lookup_[h] - 1;
-        if (nodes_[node].key == key) {
-            last_node_ = node;
-            ++nodes_[node].count;
-            return;
-        }
+    for (; lookup_[h].node != 0; h = (h + 1) & mask) {
+        if (lookup_[h].key == key) return lookup_[h].node - 1;
     }
-    insert(key);
-}
-
-void FrameColours::insert(std::uint32_t key) {
+    // A new colour: its node comes after all colours seen before it.
     try {
-        nodes_.push_back({key, 1});
-        if (nodes_.size() * 2 > lookup_.size()) {
-            grow_lookup();
-        } else {
-            std::size_t mask = lookup_.size() - 1;
-            std::size_t h = (key * kHashFactor) >> lookup_shift_;
-            while (lookup_[h] != 0) h = (h + 1) & mask;
-            lookup_[h] = static_cast<std::uint32_t>(nodes_.size());
-        }
+        nodes_.push_back({key, 0});
+        if (nodes_.size() * 2 > lookup_.size()) grow_lookup();
+        else lookup_[h] = {key, static_cast<std::uint32_t>(nodes_.size())};
     } catch (const std::bad_alloc&) {
         gif_fatal(kListMemoryError);
     }
-    last_node_ = static_cast<std::uint32_t>(nodes_.size() - 1);
+    return static_cast<std::uint32_t>(nodes_.size() - 1);
 }
 
 void FrameColours::chain_order() {
@@ -104,12 +85,24 @@ void FrameColours::frame_palette_build(int width, int height, const std::uint8_t
             gif_fatal(kListMemoryError);
         }
     }
+    // Rendered frames are mostly runs of one colour: count a run, then look it up once.
+    std::uint32_t run_key = kNoKey, run = 0;
     for (int i = 0; i < height; ++i) {
         const std::uint8_t* r = red_rows[i];
         const std::uint8_t* g = green_rows[i];
         const std::uint8_t* b = blue_rows[i];
-        for (int j = 0; j < width; ++j) count_pixel(colour_key(r[j], g[j], b[j]));
+        for (int j = 0; j < width; ++j) {
+            std::uint32_t key = colour_key(r[j], g[j], b[j]);
+            if (key == run_key) {
+                ++run;
+                continue;
+            }
+            if (run != 0) nodes_[find_or_add(run_key)].count += run;
+            run_key = key;
+            run = 1;
+        }
     }
+    if (run != 0) nodes_[find_or_add(run_key)].count += run;
     chain_order();
     if (nodes_.size() <= 256) {
         for (std::uint32_t node : order_) {
@@ -123,7 +116,7 @@ void FrameColours::frame_palette_build(int width, int height, const std::uint8_t
 }
 
 void FrameColours::frame_palette_free() {
-    if (!nodes_.empty()) std::fill(lookup_.begin(), lookup_.end(), 0);
+    if (!nodes_.empty()) std::fill(lookup_.begin(), lookup_.end(), Slot{0, 0});
     nodes_.clear();
     last_key_ = kNoKey;
     entry_count_ = 0;

@@ -73,9 +73,13 @@ private:
     static constexpr std::uint32_t kNoKey = 0xFFFFFFFF;  // no colour has a top byte
     static constexpr std::uint32_t kNoNode = 0xFFFFFFFF;
 
-    void count_pixel(std::uint32_t key);
-    std::uint32_t find(std::uint32_t key) const;
-    void insert(std::uint32_t key);
+    struct Slot {
+        std::uint32_t key;
+        std::uint32_t node;  // node index + 1; 0 = empty slot
+    };
+
+    std::uint32_t find(std::uint32_t key) const;  // kNoNode for a colour not in the frame
+    std::uint32_t find_or_add(std::uint32_t key);
     void grow_lookup();
     void chain_order();
     void quantise();
@@ -83,7 +87,7 @@ private:
                std::uint8_t origin_green, std::uint8_t origin_blue, std::uint8_t child_edge);
 
     std::vector<Node> nodes_;             // one per distinct colour, in order of first appearance
-    std::vector<std::uint32_t> lookup_;   // open addressing on the full key: node index + 1, 0 = empty;
+    std::vector<Slot> lookup_;            // open addressing on the full key, linear probing;
                                           // size a power of two, at least twice nodes_.size()
     std::uint32_t lookup_shift_ = 32;     // 32 - log2(lookup_.size())
     std::vector<std::uint32_t> order_;    // node indices in chain order (ascending chain, then

@@ -15,6 +15,7 @@
 
 #include "render/frame_buffer.h"
 #include "render/frame_colours.h"
+#include "render/frame_gif.h"
 #include "render/gif_writer.h"
 #include "render/raster.h"
 
@@ -188,7 +189,9 @@ std::vector<Indexed> index_frames(const std::vector<Frame>& frames, bool grey, d
         for (int i = 0; i < kSize; ++i) x.rows.push_back(x.pixels.data() + static_cast<std::size_t>(i) * kSize);
         if (grey) {
             x.pixels = f.planes[0];
-            for (int i = 0; i < 256; ++i) x.red[i] = x.green[i] = x.blue[i] = static_cast<std::uint8_t>(i);
+            std::copy(grey_ramp().begin(), grey_ramp().end(), x.red);
+            std::copy(grey_ramp().begin(), grey_ramp().end(), x.green);
+            std::copy(grey_ramp().begin(), grey_ramp().end(), x.blue);
             continue;
         }
         colours.frame_palette_build(kSize, kSize, f.rows[0].data(), f.rows[1].data(), f.rows[2].data());
@@ -260,8 +263,7 @@ void run(const char* name, Shading shading, int count, int repeats) {
             auto start = Clock::now();
             {
                 GifWriter gif(f);
-                std::uint8_t ramp[256];
-                for (int i = 0; i < 256; ++i) ramp[i] = static_cast<std::uint8_t>(i);
+                const std::uint8_t* ramp = grey_ramp().data();
                 gif.gif_begin(kSize, kSize, grey ? ramp : nullptr, grey ? ramp : nullptr, grey ? ramp : nullptr);
                 for (const Frame& fr : frames) {
                     if (grey) gif.gif_image_indexed(0, 0, kSize, kSize, nullptr, nullptr, nullptr, fr.rows[0].data());

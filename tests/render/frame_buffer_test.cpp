@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "render/frame_gif.h"
 #include "render/raster.h"
+#include "tests/render/gif_decode.h"
 
 namespace slicemesh {
 namespace {
@@ -130,6 +132,43 @@ TEST(FrameBuffer, GreyAndColourFramesAgreeOnAGreyScene) {
     int shaded = 0;
     for (std::uint8_t v : g) shaded += v != 20 && v != 90 && v != 160 && v != 230 && v != 255;
     EXPECT_GT(shaded, 100);  // the scene really was shaded
+}
+
+TEST(FrameBuffer, FramesReachTheGifStreamInTheirMode) {
+    for (bool grey : {true, false}) {
+        SCOPED_TRACE(grey ? "grey" : "colour");
+        FrameBuffer frame(48, grey);
+        draw_scene(frame);
+        std::FILE* f = std::tmpfile();
+        {
+            GifWriter gif(f);
+            gif_begin_frames(gif, frame);
+            gif_image_frame(gif, frame);
+            gif_image_frame(gif, frame);
+            gif.gif_end();
+        }
+        std::string bytes;
+        std::rewind(f);
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes += static_cast<char>(c);
+        std::fclose(f);
+        test::DecodedGif g = test::decode_gif(bytes);
+        ASSERT_TRUE(g.ok) << g.error;
+        EXPECT_EQ(g.width, 48);
+        EXPECT_EQ(g.height, 48);
+        EXPECT_EQ(g.global_table.has_value(), grey);
+        ASSERT_EQ(g.images.size(), 2u);
+        std::vector<std::uint8_t> expected = plane(frame, frame.red_rows());
+        for (const auto& image : g.images) {
+            EXPECT_EQ(image.local_table.has_value(), !grey);
+            const std::vector<Rgb>& table = grey ? *g.global_table : *image.local_table;
+            std::vector<std::uint8_t> shown;  // the scene is grey: red is every channel
+            for (std::uint8_t index : image.pixels) {
+                EXPECT_EQ(table[index].red, table[index].blue);
+                shown.push_back(table[index].red);
+            }
+            EXPECT_EQ(shown, expected);
+        }
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "render/frame_gif.h"
 #include "tests/render/gif_decode.h"
 #include "tests/render/rgb_planes.h"
 #include "tests/support/fatal_text.h"
@@ -53,12 +54,6 @@ struct IndexPlane {
     std::vector<std::uint8_t> pixels;
     std::vector<std::uint8_t*> rows;
 };
-
-std::array<std::uint8_t, 256> ramp() {
-    std::array<std::uint8_t, 256> r{};
-    for (int i = 0; i < 256; ++i) r[i] = static_cast<std::uint8_t>(i);
-    return r;
-}
 
 std::vector<Rgb> table_rgb(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue) {
     std::vector<Rgb> t;
@@ -170,7 +165,7 @@ TEST(GifWriter, OnePixelImageIsTheKnownStream) {
 }
 
 TEST(GifWriter, GreyStreamDecodesFrameByFrame) {
-    auto grey = ramp();
+    const auto& grey = grey_ramp();
     std::array<std::uint8_t, 256> reversed{};
     for (int i = 0; i < 256; ++i) reversed[i] = static_cast<std::uint8_t>(255 - i);
     struct Frame {

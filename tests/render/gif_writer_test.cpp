@@ -362,6 +362,7 @@ TEST(GifWriter, SubBlocksAreFullButTheLast) {
         Outcome o = write_stream([&](GifWriter& w) {
             w.gif_begin(n, 1, nullptr, nullptr, nullptr);
             w.gif_image_indexed(0, 0, n, 1, nullptr, nullptr, nullptr, plane.rows.data());
+            w.gif_end();
         });
         std::vector<int> sizes = sub_block_sizes(o.bytes, kFirstImageData);
         ASSERT_FALSE(sizes.empty());
@@ -370,6 +371,10 @@ TEST(GifWriter, SubBlocksAreFullButTheLast) {
         for (std::size_t k = 0; k + 1 < sizes.size(); ++k) ASSERT_EQ(sizes[k], 255);
         saw_exactly_one_full |= sizes == std::vector<int>{255};
         saw_full_plus_one |= sizes == std::vector<int>{255, 1};
+        DecodedGif g = decode_gif(o.bytes);
+        ASSERT_TRUE(g.ok) << g.error;
+        ASSERT_EQ(g.images.size(), 1u);
+        ASSERT_EQ(g.images[0].pixels, plane.pixels);
     }
     EXPECT_TRUE(saw_exactly_one_full);
     EXPECT_TRUE(saw_full_plus_one);

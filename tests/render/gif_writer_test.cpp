@@ -428,27 +428,58 @@ TEST(GifWriter, FieldsOutsideSixteenBitsFailAfterTheLowByte) {
     }
 }
 
-TEST(GifWriter, UnwritableStreamFailsOnItsFirstWrite) {
-    IndexPlane plane(1, 1, {0});
+// A stream that takes `budget` bytes and then refuses every write.
+std::FILE* stream_with_budget(long& budget) {
+    cookie_io_functions_t io{};
+    io.write = [](void* cookie, const char*, std::size_t n) -> ssize_t {
+        long& left = *static_cast<long*>(cookie);
+        if (static_cast<long>(n) > left) return -1;
+        left -= static_cast<long>(n);
+        return static_cast<ssize_t>(n);
+    };
+    return fopencookie(&budget, "wb", io);
+}
+
+TEST(GifWriter, FailingStreamNamesTheFirstWriteItRefused) {
+    IndexPlane pixel(1, 1, {0});
+    IndexPlane big(300, 300, noise(90000, 21));  // about 100 KB of image data
+    auto header_then = [](auto image) {
+        return [image](GifWriter& w) {
+            w.gif_begin(300, 300, nullptr, nullptr, nullptr);
+            image(w);
+            w.gif_end();
+        };
+    };
     struct Case {
         const char* desc;
+        long budget;
         std::function<void(GifWriter&)> body;
         std::string error;
     };
     const std::vector<Case> cases = {
-        {"the signature is the first write", [](GifWriter& w) { w.gif_begin(4, 4, nullptr, nullptr, nullptr); },
-         "bytes write error.\n"},
-        {"an image separator is the first write",
-         [&](GifWriter& w) { w.gif_image_indexed(0, 0, 1, 1, nullptr, nullptr, nullptr, plane.rows.data()); },
+        {"nothing taken: the signature", 0, header_then([](GifWriter&) {}), "bytes write error.\n"},
+        {"the screen taken: an image separator", 13,
+         header_then([&](GifWriter& w) { w.gif_image_indexed(0, 0, 1, 1, nullptr, nullptr, nullptr, pixel.rows.data()); }),
          "byte write error.\n"},
+        {"the first buffer of a long image taken: a data sub-block", 13 + 65536,
+         header_then([&](GifWriter& w) { w.gif_image_indexed(0, 0, 300, 300, nullptr, nullptr, nullptr, big.rows.data()); }),
+         "bytes write error.\n"},
+        {"all but the trailer taken: the trailer is not checked", 13 + 10 + 7,
+         header_then([&](GifWriter& w) { w.gif_image_indexed(0, 0, 1, 1, nullptr, nullptr, nullptr, pixel.rows.data()); }),
+         "<no error>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.desc);
-        std::FILE* f = std::fopen("/dev/full", "wb");
-        if (f == nullptr) GTEST_SKIP() << "no /dev/full";
+        long budget = c.budget;
+        std::FILE* f = stream_with_budget(budget);
+        ASSERT_NE(f, nullptr);
         EXPECT_EQ(write_with(f, c.body).error, c.error);
         std::fclose(f);
     }
+    std::FILE* f = std::fopen("/dev/full", "wb");
+    if (f == nullptr) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(write_with(f, header_then([](GifWriter&) {})).error, "bytes write error.\n");
+    std::fclose(f);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <new>
 
 #include "slicein/diagnostics.h"
@@ -20,6 +21,13 @@ std::uint8_t green_of(std::uint32_t key) { return static_cast<std::uint8_t>(key 
 std::uint8_t blue_of(std::uint32_t key) { return static_cast<std::uint8_t>(key >> 16); }
 
 constexpr std::uint32_t kHashFactor = 0x9E3779B1;  // Fibonacci hashing spreads nearby keys
+constexpr std::uint64_t kEightTimes = 0x0101010101010101;
+
+std::uint64_t load8(const std::uint8_t* bytes) {
+    std::uint64_t v;
+    std::memcpy(&v, bytes, sizeof v);
+    return v;
+}
 
 }  // namespace
 
@@ -85,21 +93,33 @@ void FrameColours::frame_palette_build(int width, int height, const std::uint8_t
             gif_fatal(kListMemoryError);
         }
     }
-    // Rendered frames are mostly runs of one colour: count a run, then look it up once.
+    // Rendered frames are mostly runs of one colour: count a run, eight pixels at a time
+    // where it lasts, then look it up once.
     std::uint32_t run_key = kNoKey, run = 0;
+    std::uint64_t run_red = 0, run_green = 0, run_blue = 0;  // the run's bytes, eight times
     for (int i = 0; i < height; ++i) {
         const std::uint8_t* r = red_rows[i];
         const std::uint8_t* g = green_rows[i];
         const std::uint8_t* b = blue_rows[i];
-        for (int j = 0; j < width; ++j) {
+        int j = 0;
+        while (j < width) {
             std::uint32_t key = colour_key(r[j], g[j], b[j]);
+            ++j;
             if (key == run_key) {
                 ++run;
+                while (width - j >= 8 && load8(r + j) == run_red && load8(g + j) == run_green &&
+                       load8(b + j) == run_blue) {
+                    run += 8;
+                    j += 8;
+                }
                 continue;
             }
             if (run != 0) nodes_[find_or_add(run_key)].count += run;
             run_key = key;
             run = 1;
+            run_red = kEightTimes * red_of(key);
+            run_green = kEightTimes * green_of(key);
+            run_blue = kEightTimes * blue_of(key);
         }
     }
     if (run != 0) nodes_[find_or_add(run_key)].count += run;

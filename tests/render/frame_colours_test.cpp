@@ -199,6 +199,17 @@ TEST(FrameColours, SmallFrames) {
         EXPECT_EQ(table.frame_palette_index(200, 100, 7), 0);
     }
     {
+        SCOPED_TRACE("runs of 9 pixels, across row ends");
+        RgbPlanes f(37, 11);
+        for (int i = 0; i < 11; ++i)
+            for (int j = 0; j < 37; ++j) {
+                int k = (i * 37 + j) / 9;
+                f.set(j, i, {static_cast<std::uint8_t>(k * 40), static_cast<std::uint8_t>(k), 3});
+            }
+        expect_matches_reference(table, f);
+        EXPECT_EQ(table.distinct_colours(), 46u);
+    }
+    {
         SCOPED_TRACE("empty frame, after a frame with colours");
         RgbPlanes f(0, 0);
         EXPECT_TRUE(built_entries(table, f).empty());
@@ -256,6 +267,11 @@ TEST(FrameColours, QuantiserAgreesWithReference) {
              return Rgb{static_cast<std::uint8_t>(b.red * (200 - s) / 200 + r() % 3),
                         static_cast<std::uint8_t>(b.green * (200 - s) / 200 + r() % 3),
                         static_cast<std::uint8_t>(b.blue * (200 - s) / 200)};
+         }},
+        {"runs of 13 pixels, across row ends", 100, 60,
+         [](std::mt19937&, int x, int y) {
+             int k = (y * 100 + x) / 13;
+             return Rgb{static_cast<std::uint8_t>(k * 7), static_cast<std::uint8_t>(k * 3 + k / 256), 40};
          }},
         {"dark cloud and one heavy isolated colour", 60, 40,
          [](std::mt19937& r, int x, int) {

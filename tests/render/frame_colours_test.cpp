@@ -127,7 +127,13 @@ std::vector<Rgb> built_entries(FrameColours& table, const RgbPlanes& f) {
 }
 
 std::string describe(Rgb c) {
-    return "(" + std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue) + ")";
+    std::string text = "(";
+    text += std::to_string(c.red);
+    text += ',';
+    text += std::to_string(c.green);
+    text += ',';
+    text += std::to_string(c.blue);
+    return text + ')';
 }
 
 void expect_matches_reference(FrameColours& table, const RgbPlanes& f) {

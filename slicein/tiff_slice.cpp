@@ -158,9 +158,10 @@ SliceImage<Sample> read_slice(const std::string& path) {
     SliceImage<Sample> image;
     image.width = header.width;
     image.height = header.height;
-    // A first allocation the file could fill uncompressed; compressed data grows it.
+    // The first allocation is what a file of this size plausibly holds (8 samples per
+    // stored byte covers most compressed slices); data beyond that grows it.
     std::uint64_t total = static_cast<std::uint64_t>(header.width) * height;
-    SampleStore<Sample> store(image.samples, total, file.loaded_size() + (std::uint64_t{1} << 16), file);
+    SampleStore<Sample> store(image.samples, total, 8 * file.loaded_size() + (std::uint64_t{1} << 20), file);
     switch (compression) {
         case compression_lzw:
             read_strips<Sample, LzwStrip>(file, layout, image, store);

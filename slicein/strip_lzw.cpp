@@ -9,11 +9,12 @@ namespace slicemesh {
 namespace {
 
 // Strings are short and many: copying in 16-byte steps beats a library call. It reads and
-// writes up to 15 bytes past count, so both sides need that much room. Overlap is fine
-// as long as the source ends where the destination starts or earlier.
+// writes up to 15 bytes past count, so both sides need that much room. The source may end
+// just where the destination starts: each step is a memmove, and the bytes it takes from
+// the destination side lie beyond count.
 constexpr std::size_t step = 16;
 void copy_in_steps(std::uint8_t* dst, const std::uint8_t* src, std::size_t count) {
-    for (std::size_t i = 0; i < count; i += step) std::memcpy(dst + i, src + i, step);
+    for (std::size_t i = 0; i < count; i += step) std::memmove(dst + i, src + i, step);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "slicein/diagnostics.h"
@@ -33,6 +34,11 @@ int read_integers(const char* p, long long (&values)[8]) {
         p = q;
     }
     return n;
+}
+
+bool blank(const char* p) {
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    return *p == '\0';
 }
 
 struct Rgb {
@@ -99,7 +105,13 @@ ColourTable read_colour_table(std::string_view color_file, std::FILE* standard_i
     for (int v = 1; v < 256; ++v) show(table, v, 255, 255, 255);
     // fgets leaves whatever follows the blank line unread in the stream.
     char piece[piece_size + 1];
+    bool line_start = true;  // the piece begins a line rather than continuing a long one
     while (std::fgets(piece, sizeof piece, source) != nullptr) {
+        bool continued = !line_start;
+        line_start = std::strchr(piece, '\n') != nullptr;
+        // Only a blank line ends the table: the empty rest of a line of exactly 255
+        // characters (its line feed alone) must not silently drop what follows.
+        if (continued && blank(piece)) continue;
         if (!apply_line(table, piece)) break;
     }
     return table;

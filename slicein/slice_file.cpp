@@ -25,6 +25,9 @@ SliceFile::SliceFile(const std::string& path, Extent extent) : path_(path) {
     }
 }
 
+SliceFile::SliceFile(const std::string& path, std::span<const std::uint8_t> bytes)
+    : path_(path), data_(bytes.begin(), bytes.end()), reaches_end_(true) {}
+
 SliceFile::~SliceFile() {
     if (stream_ != nullptr) std::fclose(stream_);
 }

@@ -19,6 +19,8 @@ public:
     // path must outlive the object: it is the current slice path of every diagnostic.
     // Fails with "file not found." when the file cannot be opened.
     SliceFile(const std::string& path, Extent extent);
+    // A file's bytes already in memory (fuzzing); path only names the slice.
+    SliceFile(const std::string& path, std::span<const std::uint8_t> bytes);
     SliceFile(const SliceFile&) = delete;
     SliceFile& operator=(const SliceFile&) = delete;
     ~SliceFile();

@@ -21,8 +21,7 @@ inline constexpr std::string_view bad_rows_per_strip = "bad rows per strip.";
 inline constexpr std::string_view bad_planar = "bad planar configuration.";
 inline constexpr std::string_view bad_predictor = "unknown differencing predictor.";
 inline constexpr std::string_view no_cell_memory = "no allocatable memory for cell.";
-// The strip-table texts are completed with the table's word, "offset" or "bytes count".
-inline constexpr std::string_view strip_table_memory = "no allocatable memory for strip ";
+// The strip-table texts are completed with the table's word, "offset" or "bytes count", and ".".
 inline constexpr std::string_view strip_table_count = "bad number of strip ";
 inline constexpr std::string_view strip_table_missing = "missing strip ";
 

@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace slicemesh {
 
-LzwStrip::LzwStrip(std::string_view slice_path) : path_(slice_path), table_{}, string_{} {
-    for (int c = 0; c < 256; ++c) {
-        auto byte = static_cast<std::uint8_t>(c);
-        table_[static_cast<std::size_t>(c)] = Entry{0, 1, byte, byte};
-    }
+namespace {
+
+// Strings are short and many: copying in 16-byte steps beats a library call. It reads and
+// writes up to 15 bytes past count, so both sides need that much room. The source may end
+// just where the destination starts: each step is a memmove, and the bytes it takes from
+// the destination side lie beyond count.
+constexpr std::size_t step = 16;
+void copy_in_steps(std::uint8_t* dst, const std::uint8_t* src, std::size_t count) {
+    for (std::size_t i = 0; i < count; i += step) std::memmove(dst + i, src + i, step);
 }
+
+}  // namespace
+
+LzwStrip::LzwStrip(std::string_view slice_path) : path_(slice_path), table_{} {}
 
 void LzwStrip::start(StoredBytes bytes) {
     in_ = bytes;
@@ -18,13 +27,24 @@ void LzwStrip::start(StoredBytes bytes) {
     bit_pos_ = 0;
     width_ = 9;
     mask_ = 511;
-    pending_ = 0;
     previous_ = clear_code;
     next_free_ = first_free;
+    history_used_ = 0;
+    pending_at_ = 0;
 }
 
 int LzwStrip::read_code() {
     bit_pos_ -= width_;
+    // A code needs at most two more bytes; with both at hand no budget check is needed.
+    if (bit_pos_ < 0 && in_.end - in_.next >= 2) {
+        const std::array<std::uint8_t, 256>& fill = *in_.fill;
+        bits_ = (bits_ << 8) | fill[*in_.next++];
+        bit_pos_ += 8;
+        if (bit_pos_ < 0) {
+            bits_ = (bits_ << 8) | fill[*in_.next++];
+            bit_pos_ += 8;
+        }
+    }
     while (bit_pos_ < 0) {
         bits_ = (bits_ << 8) | in_.fetch(path_, slice_message::lzw_too_few);
         bit_pos_ += 8;
@@ -32,8 +52,19 @@ int LzwStrip::read_code() {
     return static_cast<int>(bits_ >> bit_pos_) & mask_;
 }
 
-// Reads codes until one stands for a string, updating the table; returns that code.
-int LzwStrip::next_string_code() {
+std::uint8_t* LzwStrip::history_room(std::size_t length) {
+    std::size_t need = history_used_ + length + step;
+    if (need > history_.size()) {
+        try {
+            history_.resize(std::max(need, 2 * history_.size() + 4096));
+        } catch (const std::bad_alloc&) {
+            fatal_in_slice(path_, slice_message::no_cell_memory);
+        }
+    }
+    return history_.data() + history_used_;
+}
+
+std::size_t LzwStrip::next_string() {
     for (;;) {
         int code = read_code();
         if (code == end_code) fatal_in_slice(path_, slice_message::lzw_early_end);
@@ -41,77 +72,75 @@ int LzwStrip::next_string_code() {
             width_ = 9;
             mask_ = 511;
             previous_ = clear_code;
+            history_used_ = 0;
+            pending_at_ = 0;
             continue;
         }
         if (previous_ == clear_code) {
             if (code > 255) fatal_in_slice(path_, slice_message::lzw_bad_first);
-            first_ = static_cast<std::uint8_t>(code);
             next_free_ = first_free;
-            previous_ = code;
-            return code;
+        } else {
+            if (next_free_ == table_size) fatal_in_slice(path_, slice_message::lzw_table_full);
+            if (code > next_free_) fatal_in_slice(path_, slice_message::lzw_bad_code);
+            // The new entry: the previous string and the first byte of this one, which
+            // is where this code's output will start.
+            table_[static_cast<std::size_t>(next_free_)] =
+                Entry{static_cast<std::uint32_t>(previous_at_), static_cast<std::uint32_t>(previous_length_ + 1)};
+            ++next_free_;
+            if (next_free_ == mask_ && width_ < 12) {
+                ++width_;
+                mask_ = 2 * mask_ + 1;
+            }
         }
-        if (next_free_ == table_size) fatal_in_slice(path_, slice_message::lzw_table_full);
-        if (code > next_free_) fatal_in_slice(path_, slice_message::lzw_bad_code);
-        // A code equal to next_free_ is the previous string plus its own first byte.
-        std::uint8_t string_first = code < next_free_ ? table_[static_cast<std::size_t>(code)].first : first_;
-        const Entry& prev = table_[static_cast<std::size_t>(previous_)];
-        table_[static_cast<std::size_t>(next_free_)] =
-            Entry{static_cast<std::uint16_t>(previous_), static_cast<std::uint16_t>(prev.length + 1), string_first,
-                  first_};
-        ++next_free_;
-        if (next_free_ == mask_ && width_ < 12) {
-            ++width_;
-            mask_ = 2 * mask_ + 1;
+        std::size_t at = history_used_;
+        std::size_t length;
+        if (code < 256) {
+            length = 1;
+            *history_room(1) = static_cast<std::uint8_t>(code);
+            first_ = static_cast<std::uint8_t>(code);
+        } else if (code == next_free_ - 1 && previous_ != clear_code) {
+            // The entry just made: the previous string followed by its own first byte.
+            length = previous_length_ + 1;
+            std::uint8_t* out = history_room(length);
+            copy_in_steps(out, history_.data() + previous_at_, previous_length_);
+            out[previous_length_] = first_;
+        } else {
+            const Entry& e = table_[static_cast<std::size_t>(code)];
+            length = e.length;
+            std::uint8_t* out = history_room(length);
+            copy_in_steps(out, history_.data() + e.at, length);
+            first_ = *out;
         }
-        first_ = string_first;
+        history_used_ += length;
         previous_ = code;
-        return code;
+        previous_at_ = at;
+        previous_length_ = length;
+        return length;
     }
-}
-
-void LzwStrip::write_string(int code, std::uint8_t* end) const {
-    while (code > 255) {
-        const Entry& e = table_[static_cast<std::size_t>(code)];
-        *--end = e.suffix;
-        code = e.prefix;
-    }
-    *--end = static_cast<std::uint8_t>(code);
 }
 
 void LzwStrip::read(std::uint8_t* out, std::size_t count) {
     while (count != 0) {
-        if (pending_ != 0) {
-            std::size_t n = std::min(static_cast<std::size_t>(pending_), count);
-            std::memcpy(out, string_.data() + pending_at_, n);
-            pending_at_ += static_cast<int>(n);
-            pending_ -= static_cast<int>(n);
-            out += n;
-            count -= n;
-            continue;
+        if (pending_at_ == history_used_) {
+            next_string();
+            pending_at_ = previous_at_;
         }
-        int code = next_string_code();
-        if (code < 256) {
-            *out++ = static_cast<std::uint8_t>(code);
-            --count;
-            continue;
-        }
-        std::size_t length = table_[static_cast<std::size_t>(code)].length;
-        if (length <= count) {
-            write_string(code, out + length);
-            out += length;
-            count -= length;
+        std::size_t n = std::min(history_used_ - pending_at_, count);
+        if (n == 1) {
+            *out = history_[pending_at_];
+        } else if ((n + step - 1) / step * step <= count) {
+            copy_in_steps(out, history_.data() + pending_at_, n);
         } else {
-            write_string(code, string_.data() + length);
-            std::memcpy(out, string_.data(), count);
-            pending_at_ = static_cast<int>(count);
-            pending_ = static_cast<int>(length - count);
-            count = 0;
+            std::memcpy(out, history_.data() + pending_at_, n);
         }
+        pending_at_ += n;
+        out += n;
+        count -= n;
     }
 }
 
 void LzwStrip::finish() {
-    if (pending_ != 0) {
+    if (pending_at_ != history_used_) {
         warn_in_slice(path_, slice_message::lzw_extra_data);
         return;
     }

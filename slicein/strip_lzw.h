@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "slicein/stored_bytes.h"
 
@@ -28,19 +29,20 @@ private:
     static constexpr int end_code = 257;
     static constexpr int first_free = 258;
     static constexpr int table_size = 4096;
-    static constexpr int longest_string = table_size - first_free + 1;
 
+    // A code's string is a run of earlier output since the last clear code, so it is
+    // copied from there instead of walked byte by byte along its prefix chain.
     struct Entry {
-        std::uint16_t prefix;  // code of the string without its last byte
-        std::uint16_t length;  // bytes in the string, 1 for codes below 256
-        std::uint8_t suffix;   // last byte of the string
-        std::uint8_t first;    // first byte of the string
+        std::uint32_t at;      // where the string starts in history_
+        std::uint32_t length;  // its bytes, 2 or more
     };
 
     int read_code();
-    int next_string_code();
-    // Writes the string of code (length bytes) ending just before end.
-    void write_string(int code, std::uint8_t* end) const;
+    // Reads codes until one stands for a string, appends that string to history_ and
+    // returns its length.
+    std::size_t next_string();
+    // Room for length more bytes (and the slack of the step copies) at history_used_.
+    std::uint8_t* history_room(std::size_t length);
 
     std::string_view path_;
     StoredBytes in_;
@@ -51,10 +53,14 @@ private:
     int next_free_ = first_free;  // 258 to 4096: entries below it are valid
     int previous_ = clear_code;   // clear_code right after a clear code or at strip start
     std::uint8_t first_ = 0;      // first byte of the previous code's string
-    int pending_ = 0;             // bytes of string_ not yet delivered, from pending_at_ on
-    int pending_at_ = 0;
-    std::array<Entry, table_size> table_;           // codes 0-255 fixed, 258 and up per strip
-    std::array<std::uint8_t, longest_string> string_;  // the last string when it did not fit
+    std::size_t previous_at_ = 0;      // where the previous code's string starts in history_
+    std::size_t previous_length_ = 0;  // and its length
+    std::size_t history_used_ = 0;     // bytes decoded since the last clear code
+    std::size_t pending_at_ = 0;       // history_[pending_at_, history_used_) is not yet delivered
+    std::array<Entry, table_size> table_;  // entries first_free to next_free_ - 1 are valid
+    // Everything decoded since the last clear code: at most the 3839 strings of one
+    // table, about 7.4 MB, and usually far less. Grows as codes arrive.
+    std::vector<std::uint8_t> history_;
 };
 
 }  // namespace slicemesh

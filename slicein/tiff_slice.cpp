@@ -124,9 +124,8 @@ void read_strips(SliceFile& file, const StripLayout& layout, SliceImage<Sample>&
 }
 
 template <typename Sample>
-SliceImage<Sample> read_slice(const std::string& path) {
+SliceImage<Sample> read_slice(SliceFile& file) {
     constexpr SampleForm form = sizeof(Sample) == 1 ? SampleForm::bits8 : SampleForm::bits16;
-    SliceFile file(path, SliceFile::Extent::whole);
     Ifd ifd(file);
     SliceHeader header = read_header(ifd, file, form);
 
@@ -158,9 +157,10 @@ SliceImage<Sample> read_slice(const std::string& path) {
     SliceImage<Sample> image;
     image.width = header.width;
     image.height = header.height;
-    // A first allocation the file could fill uncompressed; compressed data grows it.
+    // The first allocation is what a file of this size plausibly holds (8 samples per
+    // stored byte covers most compressed slices); data beyond that grows it.
     std::uint64_t total = static_cast<std::uint64_t>(header.width) * height;
-    SampleStore<Sample> store(image.samples, total, file.loaded_size() + (std::uint64_t{1} << 16), file);
+    SampleStore<Sample> store(image.samples, total, 8 * file.loaded_size() + (std::uint64_t{1} << 20), file);
     switch (compression) {
         case compression_lzw:
             read_strips<Sample, LzwStrip>(file, layout, image, store);
@@ -175,23 +175,41 @@ SliceImage<Sample> read_slice(const std::string& path) {
     return image;
 }
 
-}  // namespace
-
-SliceSize probe_tiff_slice(const std::string& path, SampleForm form) {
-    SliceFile file(path, SliceFile::Extent::header);
+SliceSize probe(SliceFile& file, SampleForm form) {
     Ifd ifd(file);
     SliceHeader header = read_header(ifd, file, form);
     return SliceSize{header.width, header.height};
 }
 
+}  // namespace
+
+SliceSize probe_tiff_slice(const std::string& path, SampleForm form) {
+    SliceFile file(path, SliceFile::Extent::header);
+    return probe(file, form);
+}
+
 template <typename Sample>
 SliceImage<Sample> read_tiff_slice(const std::string& path) {
-    return read_slice<Sample>(path);
+    SliceFile file(path, SliceFile::Extent::whole);
+    return read_slice<Sample>(file);
 }
 template SliceImage<std::uint8_t> read_tiff_slice<std::uint8_t>(const std::string& path);
 template SliceImage<std::uint16_t> read_tiff_slice<std::uint16_t>(const std::string& path);
 
-SliceImage8 read_tiff_slice8(const std::string& path) { return read_slice<std::uint8_t>(path); }
-SliceImage16 read_tiff_slice16(const std::string& path) { return read_slice<std::uint16_t>(path); }
+SliceImage8 read_tiff_slice8(const std::string& path) { return read_tiff_slice<std::uint8_t>(path); }
+SliceImage16 read_tiff_slice16(const std::string& path) { return read_tiff_slice<std::uint16_t>(path); }
+
+SliceSize probe_tiff_bytes(std::span<const std::uint8_t> bytes, const std::string& path, SampleForm form) {
+    SliceFile file(path, bytes);
+    return probe(file, form);
+}
+
+template <typename Sample>
+SliceImage<Sample> read_tiff_bytes(std::span<const std::uint8_t> bytes, const std::string& path) {
+    SliceFile file(path, bytes);
+    return read_slice<Sample>(file);
+}
+template SliceImage<std::uint8_t> read_tiff_bytes<std::uint8_t>(std::span<const std::uint8_t>, const std::string&);
+template SliceImage<std::uint16_t> read_tiff_bytes<std::uint16_t>(std::span<const std::uint8_t>, const std::string&);
 
 }  // namespace slicemesh

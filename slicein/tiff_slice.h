@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,11 @@ SliceImage16 read_tiff_slice16(const std::string& path);
 // (std::uint8_t or std::uint16_t).
 template <typename Sample>
 SliceImage<Sample> read_tiff_slice(const std::string& path);
+
+// The same reads over a file's bytes already in memory (fuzzing); path only names the
+// slice in messages.
+SliceSize probe_tiff_bytes(std::span<const std::uint8_t> bytes, const std::string& path, SampleForm form);
+template <typename Sample>
+SliceImage<Sample> read_tiff_bytes(std::span<const std::uint8_t> bytes, const std::string& path);
 
 }  // namespace slicemesh

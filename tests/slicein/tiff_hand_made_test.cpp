@@ -330,5 +330,18 @@ TEST(TiffHandMade, HostileHeaders) {
     EXPECT_LT(peak_rss_kib(), 1024 * 1024) << "a hostile header made the reader touch a gigabyte";
 }
 
+// The in-memory reads (used by the fuzz targets) agree with the file reads.
+TEST(TiffHandMade, BytesInMemoryReadLikeFiles) {
+    std::string bytes = TiffBuilder::image(3, 2, 4, {s({0x12, 0x30, 0x45, 0x60})}).build();
+    std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    Reading file = read_all(bytes);
+    SliceImage8 image = read_tiff_bytes<std::uint8_t>(view, "m.tif");
+    EXPECT_EQ(image.samples, file.image8.samples);
+    EXPECT_EQ(read_tiff_bytes<std::uint16_t>(view, "m.tif").samples, file.image16.samples);
+    EXPECT_EQ(probe_tiff_bytes(view, "m.tif", SampleForm::bits8).width, 3);
+    EXPECT_EQ(test::fatal_text([&] { read_tiff_bytes<std::uint8_t>(view.first(20), "m.tif"); }),
+              "m.tif : unexpected end of file.\n");
+}
+
 }  // namespace
 }  // namespace slicemesh

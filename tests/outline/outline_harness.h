@@ -58,9 +58,15 @@ inline std::vector<Triangle> outline_text(OutlineForm form, const TextGrid& grid
 inline std::string to_string(const std::vector<Triangle>& triangles) {
     std::string s;
     for (const Triangle& t : triangles) {
-        if (!s.empty()) s += " ; ";
-        for (int i = 0; i < 6; ++i) s += (i ? " " : "") + std::to_string(t.corners[static_cast<std::size_t>(i)]);
-        if (t.label != 0) s += " " + std::to_string(t.label);
+        if (!s.empty()) s.append(" ; ");
+        for (std::size_t i = 0; i < 6; ++i) {
+            if (i != 0) s.push_back(' ');
+            s.append(std::to_string(t.corners[i]));
+        }
+        if (t.label != 0) {
+            s.push_back(' ');
+            s.append(std::to_string(t.label));
+        }
     }
     return s;
 }

@@ -2,6 +2,9 @@
 
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>  // compiler-provided; every x86-64 has SSE2
+#endif
 
 namespace slicemesh::outline_detail {
 
@@ -17,6 +20,29 @@ std::uint64_t load8(const std::uint8_t* p) {
 std::uint64_t zero_bytes(std::uint64_t w) {
     constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
     return ~(((w & low7) + low7) | w) & ~low7;
+}
+
+// Bit i set when p[i] is 0, for i = 0..7: the low bit of each byte of the zero-byte
+// mask, gathered into one byte.
+std::uint64_t inside_mask8(const std::uint8_t* p) {
+    return (zero_bytes(load8(p)) >> 7) * 0x0102040810204080ULL >> 56;
+}
+
+// Bit i set when p[i] is 0, for i = 0..63.
+std::uint64_t inside_mask64(const std::uint8_t* p) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)))) << (16 * i);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 8; ++i) mask |= inside_mask8(p + 8 * i) << (8 * i);
+    return mask;
+#endif
 }
 
 }  // namespace
@@ -54,17 +80,16 @@ void OutlineScan::pack_inside(const std::uint8_t* outside, std::vector<std::uint
     // Bit k stands for point column x_first_ - 1 + k, k = 0 .. windows; the first and
     // the last lie outside the rectangle and stay 0.
     const int windows = x_last_ - x_first_ + 1;
-    std::fill(bits.begin(), bits.begin() + (windows >> 6) + 2, 0);
     const std::uint8_t* at = outside + x_first_ - 1;
-    int k = 1;
-    for (; k + 8 <= windows; k += 8) {
-        // The low bit of each byte of a zero-byte mask, gathered into one byte, byte i to bit i.
-        std::uint64_t inside = (zero_bytes(load8(at + k)) >> 7) * 0x0102040810204080ULL >> 56;
-        bits[static_cast<std::size_t>(k >> 6)] |= inside << (k & 63);
-        if ((k & 63) > 56) bits[static_cast<std::size_t>(k >> 6) + 1] |= inside >> (64 - (k & 63));
-    }
-    for (; k < windows; ++k)
-        if (at[k] == 0) bits[static_cast<std::size_t>(k >> 6)] |= std::uint64_t{1} << (k & 63);
+    std::size_t word = 0;
+    for (; 64 * static_cast<int>(word) + 64 <= windows; ++word) bits[word] = inside_mask64(at + 64 * word);
+    std::uint64_t tail = 0;
+    int k = 64 * static_cast<int>(word);
+    for (; k + 8 <= windows; k += 8) tail |= inside_mask8(at + k) << (k & 63);
+    for (; k < windows; ++k) tail |= static_cast<std::uint64_t>(at[k] == 0) << (k & 63);
+    bits[word] = tail;
+    bits[word + 1] = 0;
+    bits[0] &= ~std::uint64_t{1};
 }
 
 void OutlineScan::scan_row(int y, PointRow up, PointRow current) {

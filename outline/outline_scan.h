@@ -15,8 +15,9 @@ namespace slicemesh::outline_detail {
 inline constexpr const char* array_memory_message = "array memory allocation error.";
 
 // One point row as the scan reads it. outside[X] is 0 for an inside point; values[X]
-// (labelled form, else null) is 2 x label + 1 for an inside point. Both are read only
-// at the columns the scan covers strictly inside its first and last window.
+// (labelled form, else null) is 2 x label + 1 for an inside point. outside is read from
+// the column before the first window to the column before the last (the first of these
+// counts as outside whatever it holds), values only at inside points.
 struct PointRow {
     const std::uint8_t* outside;
     const std::int32_t* values;

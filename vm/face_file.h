@@ -21,7 +21,8 @@ inline constexpr std::string_view trigon_memory_error = "trigon memory allocatio
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-using FaceStream = std::unique_ptr<std::FILE, FileCloser>;
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using FaceStream = FileHandle;
 
 // Creates (or truncates) the face file of direction d for reading and writing; a name the
 // file system refuses ends with "name : VM file not open.".

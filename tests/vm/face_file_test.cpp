@@ -82,10 +82,7 @@ TEST(FaceFileSet, RefusedNamesSayVmFileNotOpen) {
 
 TEST(FaceFileSet, LongBaseNamesWork) {
     TempDir dir;
-    std::filesystem::path deep = dir.path();
-    for (int i = 0; i < 12; ++i) deep /= std::string(100, static_cast<char>('a' + i));  // beyond 1024 bytes
-    std::filesystem::create_directories(deep);
-    std::string base = (deep / "obj").string();
+    std::string base = (test::long_directory(dir) / "obj").string();
     FaceStream s = open_face_file(base, Direction::mx);
     EXPECT_TRUE(std::filesystem::exists(base + ".mx_m"));
 }

@@ -42,7 +42,7 @@ struct FileSurface {
 
 void extract_trigons(const SliceList& list, const ColourTable& colours, std::optional<std::string_view> vm_base,
                      TrigonLists& lists, bool& grey_mode) {
-    LoadedStack loaded = load_label_store(list, colours.shown, "image memory allocation error.");
+    LoadedStack loaded = load_label_store(list, colours.shown, "image memory allocation error.", true);
     for (std::size_t v = 0; v < 256; ++v)
         if (loaded.present[v] && colours.shown[v] &&
             (colours.red[v] != colours.green[v] || colours.green[v] != colours.blue[v]))

@@ -17,8 +17,7 @@ using LabelValues = std::array<std::int32_t, 256>;
 
 class LabelledSource {
 public:
-    LabelledSource(const LabelStore& store, const SolidBox& box, const LabelTable& shown, const LabelValues& values)
-        : store_(store), box_(box), shown_(shown), values_(values) {}
+    LabelledSource(const LabelStore& store, const SolidBox& box, const LabelTable& shown, const LabelValues& values);
 
     // The grid whose label rows the faces of the next direction fill.
     void use_outline(Outline& outline) { outline_ = &outline; }
@@ -32,21 +31,19 @@ private:
 
     const LabelStore& store_;
     const SolidBox& box_;
-    const LabelTable& shown_;
     const LabelValues& values_;
+    LabelTable solid_{};  // 1 for a shown label, else 0
     Outline* outline_ = nullptr;
 
-    // Along x and y the sweep reads across the slices' rows; these hold the solid flags of
-    // the planes at hand laid out by grid row, so each grid row is one contiguous read.
-    // Below cache_threshold voxels across the read already shares cache lines, and a copy
-    // would cost more memory than the store itself saves (at most a quarter of the store).
-    static constexpr int cache_threshold = 64;
-    // x_block_[k][z][y]: x plane x_block_first_ + k (a block of x_block_planes planes).
-    static constexpr int x_block_planes = 16;
-    std::vector<std::uint8_t> x_block_;
-    int x_block_index_ = -1;  // p / x_block_planes of the planes held, -1 for none
-    // y_plane_[x][z]: y plane y_plane_p_.
-    std::vector<std::uint8_t> y_plane_;
+    // With the store's solid bits, the x and y planes, which run across the bit rows, are
+    // turned 64 x 64 bits at a time into rows of their own grid:
+    std::size_t y_words_ = 0;  // words of a grid row of an x plane: ceil(H / 64)
+    std::size_t z_words_ = 0;  // words of a grid row of a y plane: ceil(N / 64)
+    // x_block_[(k * N + z) * y_words_ + w]: bits of y for z and x plane 64 x_block_index_ + k.
+    std::vector<std::uint64_t> x_block_;
+    int x_block_index_ = -1;  // -1 for none
+    // y_plane_[x * z_words_ + w]: bits of z for x in y plane y_plane_p_.
+    std::vector<std::uint64_t> y_plane_;
     int y_plane_p_ = -1;
 };
 

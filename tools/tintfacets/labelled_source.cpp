@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "outline/byte_words.h"
+
 namespace slicemesh {
 
 namespace {
@@ -43,18 +45,6 @@ void expand_bits(const std::uint64_t* bits, int first, int count, std::uint8_t* 
         const unsigned b = static_cast<unsigned>(first + i);
         out[i] = static_cast<std::uint8_t>((bits[b >> 6] >> (b & 63)) & 1);
     }
-}
-
-std::uint64_t load8(const std::uint8_t* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// 0x80 in every byte of w that is 0.
-std::uint64_t zero_bytes(std::uint64_t w) {
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-    return ~(((w & low7) + low7) | w) & ~low7;
 }
 
 }  // namespace

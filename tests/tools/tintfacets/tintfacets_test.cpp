@@ -128,6 +128,21 @@ TEST(Tintfacets, SurfaceOfAMixedStackMatchesItsVoxels) {
     check(parse_binary_stl(read_file(run.out_path)), m, c);
 }
 
+TEST(Tintfacets, SurfaceOfAWideStackMatchesItsVoxels) {
+    // Wider than 64 voxels, with a solid box off the 64-voxel words: the sweep reads packed
+    // solid bits here.
+    VoxelModel m(140, 70, 6);
+    m.fill(5, 3, 1, 133, 66, 5, 1);
+    m.fill(60, 10, 0, 70, 69, 6, 2);
+    m.fill(63, 20, 2, 129, 30, 4, 3);
+    for (int i = 0; i < 400; ++i) m.at((i * 37) % 140, (i * 11) % 70, i % 6) = static_cast<std::uint8_t>(i % 4);
+    Colours c{{{1, {10, 200, 30}}, {2, {250, 250, 0}}, {3, {0, 120, 255}}}};
+    TempDir dir;
+    TintRun run = tintfacets(dir, m, c);
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    check(parse_binary_stl(read_file(run.out_path)), m, c);
+}
+
 TEST(Tintfacets, EqualColourWordsMergeAndDifferentOnesStayApart) {
     VoxelModel m(2, 1, 1);
     m.at(0, 0, 0) = 1;

@@ -8,9 +8,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "bench/plainfacets/phantom_stack.h"
 
 namespace slicemesh::bench {
 
@@ -53,5 +57,30 @@ inline ProgramRun run_timed(const std::string& program, const std::vector<std::s
     run.peak_kib = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
     return run;
 }
+
+// The stack sizes given on the command line, 256 and 512 by default.
+inline std::vector<int> bench_sizes(int argc, char** argv) {
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {256, 512};
+    return sizes;
+}
+
+// Calls row(kind, size, dir) for both phantoms of every size, each with a fresh
+// temporary directory that is removed afterwards; false when none could be made.
+template <typename Row>
+bool for_each_phantom(const std::vector<int>& sizes, const char* prefix, Row row) {
+    for (int size : sizes)
+        for (Phantom kind : {Phantom::blobs, Phantom::porous}) {
+            std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+            if (mkdtemp(pattern.data()) == nullptr) return false;
+            row(kind, size, pattern);
+            std::filesystem::remove_all(pattern);
+            std::fflush(stdout);
+        }
+    return true;
+}
+
+inline const char* phantom_name(Phantom kind) { return kind == Phantom::blobs ? "blobs" : "porous"; }
 
 }  // namespace slicemesh::bench

@@ -89,21 +89,12 @@ Run measure(bench::Phantom kind, int size, const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-    if (sizes.empty()) sizes = {256, 512};
     std::printf("| stack | read s | sweep+triangulate s | write s | triangles | program s | program peak MiB |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
-    for (int size : sizes) {
-        for (bench::Phantom kind : {bench::Phantom::blobs, bench::Phantom::porous}) {
-            std::string pattern = (std::filesystem::temp_directory_path() / "plainfacets-bench-XXXXXX").string();
-            if (mkdtemp(pattern.data()) == nullptr) return 1;
-            Run r = measure(kind, size, pattern);
-            std::filesystem::remove_all(pattern);
-            std::printf("| %s-%d | %.3f | %.3f | %.3f | %ld | %.3f | %.1f |\n", kind == bench::Phantom::blobs ? "blobs" : "porous",
-                        size, r.load, r.sweep, r.write, r.triangles, r.program, r.program_kib / 1024.0);
-            std::fflush(stdout);
-        }
-    }
-    return 0;
+    auto row = [](bench::Phantom kind, int size, const std::string& dir) {
+        Run r = measure(kind, size, dir);
+        std::printf("| %s-%d | %.3f | %.3f | %.3f | %ld | %.3f | %.1f |\n", bench::phantom_name(kind), size, r.load,
+                    r.sweep, r.write, r.triangles, r.program, r.program_kib / 1024.0);
+    };
+    return bench::for_each_phantom(bench::bench_sizes(argc, argv), "plainfacets-bench", row) ? 0 : 1;
 }

@@ -110,23 +110,14 @@ Run measure(bench::Phantom kind, int size, const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-    if (sizes.empty()) sizes = {256, 512};
     std::printf("| stack | read s | sweep+triangulate s | write s | triangles | program s | program peak MiB | bytes per voxel |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
-    for (int size : sizes) {
-        for (bench::Phantom kind : {bench::Phantom::blobs, bench::Phantom::porous}) {
-            std::string pattern = (std::filesystem::temp_directory_path() / "tintfacets-bench-XXXXXX").string();
-            if (mkdtemp(pattern.data()) == nullptr) return 1;
-            Run r = measure(kind, size, pattern);
-            std::filesystem::remove_all(pattern);
-            const double voxels = static_cast<double>(size) * size * size;
-            std::printf("| %s-%d | %.3f | %.3f | %.3f | %ld | %.3f | %.1f | %.2f |\n",
-                        kind == bench::Phantom::blobs ? "blobs" : "porous", size, r.load, r.sweep, r.write, r.triangles,
-                        r.program.wall, r.program.peak_kib / 1024.0, r.program.peak_kib * 1024.0 / voxels);
-            std::fflush(stdout);
-        }
-    }
-    return 0;
+    auto row = [](bench::Phantom kind, int size, const std::string& dir) {
+        Run r = measure(kind, size, dir);
+        const double voxels = static_cast<double>(size) * size * size;
+        std::printf("| %s-%d | %.3f | %.3f | %.3f | %ld | %.3f | %.1f | %.2f |\n", bench::phantom_name(kind), size, r.load,
+                    r.sweep, r.write, r.triangles, r.program.wall, r.program.peak_kib / 1024.0,
+                    r.program.peak_kib * 1024.0 / voxels);
+    };
+    return bench::for_each_phantom(bench::bench_sizes(argc, argv), "tintfacets-bench", row) ? 0 : 1;
 }

@@ -12,9 +12,10 @@
 //   // solid[i] = 1 when the voxel at grid (row, first + i) of plane p is solid, else 0,
 //   // for i = 0 .. last - first.
 //   void solid_row(Direction d, int p, int row, int first, int last, std::uint8_t* solid);
-//   // Called for each row that has face cells after plane p; a labelled source writes
-//   // the label of every cell whose cells[col] is 0 (col = first .. last) into the
-//   // outline's label grid. The plain source does nothing.
+//   // Called for each row that has face cells after plane p, first and last being the
+//   // row's first and last face cell; a labelled source writes the label of every cell
+//   // whose cells[col] is 0 (col = first .. last) into the outline's label grid. The
+//   // plain source does nothing.
 //   void label_faces(Direction d, int p, int row, int first, int last, const std::uint8_t* cells);
 //
 // and the planes go to a PlaneSink: void operator()(int plane, int x0, int y0, int x1, int y1)
@@ -116,7 +117,7 @@ void face_sweep(Direction d, StackExtent extent, const SolidBox& box, Outline& o
             std::uint8_t* cells = outline.work_row(row) + col_first;
             sweep_detail::FaceSpan span = sweep_detail::update_cells(cells, solid.data(), width);
             if (span.first > span.last) continue;
-            source.label_faces(d, p, row, col_first, col_last, outline.work_row(row));
+            source.label_faces(d, p, row, col_first + span.first, col_first + span.last, outline.work_row(row));
             if (face_row_first > row) face_row_first = row;
             face_row_last = row;
             if (face_col_first > col_first + span.first) face_col_first = col_first + span.first;

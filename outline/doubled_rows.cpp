@@ -51,9 +51,21 @@ bool none_live(const std::int32_t* cell, int k) {
     return any == 0;
 }
 
-void outside_points(std::int32_t* value, std::uint8_t* outside, int k) {
-    std::fill(value + 2 * k, value + 2 * k + 16, 0);
-    std::fill(outside + 2 * k, outside + 2 * k + 16, std::uint8_t{1});
+// Fills the points 2 x0 to 2 x1 + 1 of a doubled row: point_pair(k) sets points 2k and
+// 2k + 1 from the cells, a group of eight cells without a live one is outside at once.
+template <typename PointPair>
+void point_pairs(const std::int32_t* cell, int x0, int x1, std::int32_t* value, std::uint8_t* outside,
+                 PointPair& point_pair) {
+    int k = x0;
+    for (; k + 8 <= x1 + 1; k += 8) {
+        if (none_live(cell, k)) {
+            std::fill(value + 2 * k, value + 2 * k + 16, 0);
+            std::fill(outside + 2 * k, outside + 2 * k + 16, std::uint8_t{1});
+        } else {
+            for (int i = k; i < k + 8; ++i) point_pair(i);
+        }
+    }
+    for (; k <= x1; ++k) point_pair(k);
 }
 
 }  // namespace
@@ -72,14 +84,7 @@ PointRow DoubledRows::even_row(int x0, int x1) {
         outside[2 * k] = corner == 0;
         outside[2 * k + 1] = edge == 0;
     };
-    int k = x0;
-    for (; k + 8 <= x1 + 1; k += 8) {
-        if (none_live(cell, k))
-            outside_points(value, outside, k);
-        else
-            for (int i = k; i < k + 8; ++i) point_pair(i);
-    }
-    for (; k <= x1; ++k) point_pair(k);
+    point_pairs(cell, x0, x1, value, outside, point_pair);
     return {outside, value};
 }
 
@@ -95,14 +100,7 @@ PointRow DoubledRows::odd_row(int x0, int x1) {
         outside[2 * k] = edge == 0;
         outside[2 * k + 1] = c == 0;
     };
-    int k = x0;
-    for (; k + 8 <= x1 + 1; k += 8) {
-        if (none_live(cell, k))
-            outside_points(value, outside, k);
-        else
-            for (int i = k; i < k + 8; ++i) point_pair(i);
-    }
-    for (; k <= x1; ++k) point_pair(k);
+    point_pairs(cell, x0, x1, value, outside, point_pair);
     return {outside, value};
 }
 

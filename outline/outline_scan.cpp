@@ -6,21 +6,11 @@
 #include <emmintrin.h>  // compiler-provided; every x86-64 has SSE2
 #endif
 
+#include "outline/byte_words.h"
+
 namespace slicemesh::outline_detail {
 
 namespace {
-
-std::uint64_t load8(const std::uint8_t* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// 0x80 in every byte of w that is 0, nothing elsewhere (exact, no carries between bytes).
-std::uint64_t zero_bytes(std::uint64_t w) {
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-    return ~(((w & low7) + low7) | w) & ~low7;
-}
 
 // Bit i set when p[i] is 0, for i = 0..7: the low bit of each byte of the zero-byte
 // mask, gathered into one byte.

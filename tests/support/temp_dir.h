@@ -50,6 +50,15 @@ private:
     std::filesystem::path path_;
 };
 
+// A directory below dir whose path is longer than 1024 bytes, so that names built in a
+// fixed buffer of that size would be cut.
+inline std::filesystem::path long_directory(const TempDir& dir) {
+    std::filesystem::path deep = dir.path();
+    for (int i = 0; i < 12; ++i) deep /= std::string(100, static_cast<char>('a' + i));
+    std::filesystem::create_directories(deep);
+    return deep;
+}
+
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

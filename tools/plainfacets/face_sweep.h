@@ -12,9 +12,10 @@
 //   // solid[i] = 1 when the voxel at grid (row, first + i) of plane p is solid, else 0,
 //   // for i = 0 .. last - first.
 //   void solid_row(Direction d, int p, int row, int first, int last, std::uint8_t* solid);
-//   // Called for each row that has face cells after plane p; a labelled source writes
-//   // the label of every cell whose cells[col] is 0 (col = first .. last) into the
-//   // outline's label grid. The plain source does nothing.
+//   // Called for each row that has face cells after plane p, first and last being the
+//   // row's first and last face cell; a labelled source writes the label of every cell
+//   // whose cells[col] is 0 (col = first .. last) into the outline's label grid. The
+//   // plain source does nothing.
 //   void label_faces(Direction d, int p, int row, int first, int last, const std::uint8_t* cells);
 //
 // and the planes go to a PlaneSink: void operator()(int plane, int x0, int y0, int x1, int y1)
@@ -22,6 +23,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "outline/outline.h"
@@ -114,13 +117,56 @@ void face_sweep(Direction d, StackExtent extent, const SolidBox& box, Outline& o
             std::uint8_t* cells = outline.work_row(row) + col_first;
             sweep_detail::FaceSpan span = sweep_detail::update_cells(cells, solid.data(), width);
             if (span.first > span.last) continue;
-            source.label_faces(d, p, row, col_first, col_last, outline.work_row(row));
+            source.label_faces(d, p, row, col_first + span.first, col_first + span.last, outline.work_row(row));
             if (face_row_first > row) face_row_first = row;
             face_row_last = row;
             if (face_col_first > col_first + span.first) face_col_first = col_first + span.first;
             if (face_col_last < col_first + span.last) face_col_last = col_first + span.last;
         }
         if (face_row_last >= 0) planes(plus ? p + 1 : p, face_col_first, face_row_first, face_col_last, face_row_last);
+    }
+}
+
+// The grids of the six sweeps: one per sweep axis, each of its own reset extent, so that a
+// long thin stack needs no square grid of its longest side. Allocated before any sweep,
+// so a memory failure comes before any output.
+class SweepGrids {
+public:
+    SweepGrids(OutlineForm form, StackExtent extent) {
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            SweepLayout layout = sweep_layout(all_directions[2 * axis], extent);
+            grids_[axis] = std::make_unique<Outline>(form, layout.columns, layout.rows);
+        }
+    }
+    Outline& of(Direction d) { return *grids_[static_cast<std::size_t>(axis_of(d))]; }
+
+private:
+    std::array<std::unique_ptr<Outline>, 3> grids_;  // indexed by sweep axis
+};
+
+// Sweeps the six directions in the order mx..pz and triangulates every plane's faces with
+// the grids' outline form. The Surface receives
+//   void start_direction(Direction d, Outline& outline);  // before the first plane of d
+//   void set_plane(int plane);                            // before that plane's triangles
+// and the triangles themselves: operator()(xa, ya, xb, yb, xc, yc) in the plain form, with
+// a trailing std::int32_t label in the labelled form.
+template <typename Source, typename Surface>
+void sweep_surface(SweepGrids& grids, StackExtent extent, const SolidBox& box, Source& source, Surface& surface) {
+    std::vector<std::uint8_t> scratch;
+    for (Direction d : all_directions) {
+        Outline& outline = grids.of(d);
+        surface.start_direction(d, outline);
+        auto triangulate = [&](auto sink) {
+            auto planes = [&](int p, int x0, int y0, int x1, int y1) {
+                surface.set_plane(p);
+                outline.outline_regions(x0, y0, x1, y1, sink);
+            };
+            face_sweep(d, extent, box, outline, source, planes, scratch);
+        };
+        if constexpr (std::is_invocable_v<Surface&, int, int, int, int, int, int, std::int32_t>)
+            triangulate(make_labelled_sink(surface));
+        else
+            triangulate(make_plain_sink(surface));
     }
 }
 

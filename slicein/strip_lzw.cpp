@@ -52,16 +52,18 @@ int LzwStrip::read_code() {
     return static_cast<int>(bits_ >> bit_pos_) & mask_;
 }
 
-std::uint8_t* LzwStrip::history_room(std::size_t length) {
+inline std::uint8_t* LzwStrip::history_room(std::size_t length) {
     std::size_t need = history_used_ + length + step;
-    if (need > history_.size()) {
-        try {
-            history_.resize(std::max(need, 2 * history_.size() + 4096));
-        } catch (const std::bad_alloc&) {
-            fatal_in_slice(path_, slice_message::no_cell_memory);
-        }
-    }
+    if (need > history_.size()) grow_history(need);
     return history_.data() + history_used_;
+}
+
+void LzwStrip::grow_history(std::size_t need) {
+    try {
+        history_.resize(std::max(need, 2 * history_.size() + 4096));
+    } catch (const std::bad_alloc&) {
+        fatal_in_slice(path_, slice_message::no_cell_memory);
+    }
 }
 
 std::size_t LzwStrip::next_string() {
@@ -108,8 +110,9 @@ std::size_t LzwStrip::next_string() {
             const Entry& e = table_[static_cast<std::size_t>(code)];
             length = e.length;
             std::uint8_t* out = history_room(length);
-            copy_in_steps(out, history_.data() + e.at, length);
-            first_ = *out;
+            const std::uint8_t* from = history_.data() + e.at;
+            first_ = *from;  // from the source: the copy's stores may still be in flight
+            copy_in_steps(out, from, length);
         }
         history_used_ += length;
         previous_ = code;

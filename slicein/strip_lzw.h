@@ -43,6 +43,7 @@ private:
     std::size_t next_string();
     // Room for length more bytes (and the slack of the step copies) at history_used_.
     std::uint8_t* history_room(std::size_t length);
+    void grow_history(std::size_t need);
 
     std::string_view path_;
     StoredBytes in_;

@@ -66,7 +66,7 @@ void LzwStrip::grow_history(std::size_t need) {
     }
 }
 
-std::size_t LzwStrip::next_string() {
+void LzwStrip::next_string() {
     for (;;) {
         int code = read_code();
         if (code == end_code) fatal_in_slice(path_, slice_message::lzw_early_end);
@@ -74,7 +74,10 @@ std::size_t LzwStrip::next_string() {
             width_ = 9;
             mask_ = 511;
             previous_ = clear_code;
-            history_used_ = 0;
+            // New strings start afresh; what is not yet delivered moves to the front.
+            std::size_t keep = history_used_ - pending_at_;
+            if (keep != 0) std::memmove(history_.data(), history_.data() + pending_at_, keep);
+            history_used_ = keep;
             pending_at_ = 0;
             continue;
         }
@@ -118,28 +121,19 @@ std::size_t LzwStrip::next_string() {
         previous_ = code;
         previous_at_ = at;
         previous_length_ = length;
-        return length;
+        return;
     }
 }
 
+const std::uint8_t* LzwStrip::take(std::size_t count) {
+    while (history_used_ - pending_at_ < count) next_string();
+    const std::uint8_t* p = history_.data() + pending_at_;
+    pending_at_ += count;
+    return p;
+}
+
 void LzwStrip::read(std::uint8_t* out, std::size_t count) {
-    while (count != 0) {
-        if (pending_at_ == history_used_) {
-            next_string();
-            pending_at_ = previous_at_;
-        }
-        std::size_t n = std::min(history_used_ - pending_at_, count);
-        if (n == 1) {
-            *out = history_[pending_at_];
-        } else if ((n + step - 1) / step * step <= count) {
-            copy_in_steps(out, history_.data() + pending_at_, n);
-        } else {
-            std::memcpy(out, history_.data() + pending_at_, n);
-        }
-        pending_at_ += n;
-        out += n;
-        count -= n;
-    }
+    if (count != 0) std::memcpy(out, take(count), count);
 }
 
 void LzwStrip::finish() {

@@ -96,7 +96,6 @@ constexpr std::size_t chunk_samples = 16384;
 template <typename Sample, typename Codec>
 void read_strips(SliceFile& file, const StripLayout& layout, SliceImage<Sample>& image, SampleStore<Sample>& store) {
     Codec codec(file.path());
-    std::array<std::uint8_t, chunk_samples * 2> bytes;
     std::array<Sample, chunk_samples> unpacked;
     const std::size_t width = static_cast<std::size_t>(image.width);
     const std::uint64_t height = static_cast<std::uint64_t>(image.height);
@@ -109,15 +108,15 @@ void read_strips(SliceFile& file, const StripLayout& layout, SliceImage<Sample>&
         }
         for (std::size_t done = 0; done < width;) {
             std::size_t n = std::min(chunk_samples, width - done);
-            codec.read(bytes.data(), (n * static_cast<std::size_t>(layout.bits) + 7) / 8);
+            const std::uint8_t* bytes = codec.take((n * static_cast<std::size_t>(layout.bits) + 7) / 8);
             if constexpr (sizeof(Sample) == 1) {
                 if (layout.bits == 8) {
-                    store.append(bytes.data(), n);
+                    store.append(bytes, n);
                     done += n;
                     continue;
                 }
             }
-            unpack_samples(bytes.data(), unpacked.data(), n, layout.bits, layout.big_endian);
+            unpack_samples(bytes, unpacked.data(), n, layout.bits, layout.big_endian);
             store.append(unpacked.data(), n);
             done += n;
         }

@@ -43,15 +43,23 @@ struct StoredBytes {
         if (next == end) fail(slice_path, budget_error);
         return (*fill)[*next++];
     }
+    // The next count stored bytes in place, before fill-order mapping.
+    const std::uint8_t* take_raw(std::size_t count, std::string_view slice_path, std::string_view budget_error) {
+        if (count > static_cast<std::size_t>(end - next)) fail(slice_path, budget_error);
+        const std::uint8_t* p = next;
+        next += count;
+        return p;
+    }
+    bool maps_bytes() const { return fill != &fill_order_table(1); }
+
     // count stored bytes, as count fetches would deliver them.
     void copy(std::uint8_t* out, std::size_t count, std::string_view slice_path, std::string_view budget_error) {
-        if (count > static_cast<std::size_t>(end - next)) fail(slice_path, budget_error);
-        if (fill == &fill_order_table(1)) {
-            std::memcpy(out, next, count);
+        const std::uint8_t* from = take_raw(count, slice_path, budget_error);
+        if (maps_bytes()) {
+            for (std::size_t i = 0; i < count; ++i) out[i] = (*fill)[from[i]];
         } else {
-            for (std::size_t i = 0; i < count; ++i) out[i] = (*fill)[next[i]];
+            std::memcpy(out, from, count);
         }
-        next += count;
     }
 
     [[noreturn]] void fail(std::string_view slice_path, std::string_view budget_error) const {

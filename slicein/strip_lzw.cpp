@@ -52,19 +52,21 @@ int LzwStrip::read_code() {
     return static_cast<int>(bits_ >> bit_pos_) & mask_;
 }
 
-std::uint8_t* LzwStrip::history_room(std::size_t length) {
+inline std::uint8_t* LzwStrip::history_room(std::size_t length) {
     std::size_t need = history_used_ + length + step;
-    if (need > history_.size()) {
-        try {
-            history_.resize(std::max(need, 2 * history_.size() + 4096));
-        } catch (const std::bad_alloc&) {
-            fatal_in_slice(path_, slice_message::no_cell_memory);
-        }
-    }
+    if (need > history_.size()) grow_history(need);
     return history_.data() + history_used_;
 }
 
-std::size_t LzwStrip::next_string() {
+void LzwStrip::grow_history(std::size_t need) {
+    try {
+        history_.resize(std::max(need, 2 * history_.size() + 4096));
+    } catch (const std::bad_alloc&) {
+        fatal_in_slice(path_, slice_message::no_cell_memory);
+    }
+}
+
+void LzwStrip::next_string() {
     for (;;) {
         int code = read_code();
         if (code == end_code) fatal_in_slice(path_, slice_message::lzw_early_end);
@@ -72,7 +74,10 @@ std::size_t LzwStrip::next_string() {
             width_ = 9;
             mask_ = 511;
             previous_ = clear_code;
-            history_used_ = 0;
+            // New strings start afresh; what is not yet delivered moves to the front.
+            std::size_t keep = history_used_ - pending_at_;
+            if (keep != 0) std::memmove(history_.data(), history_.data() + pending_at_, keep);
+            history_used_ = keep;
             pending_at_ = 0;
             continue;
         }
@@ -108,35 +113,27 @@ std::size_t LzwStrip::next_string() {
             const Entry& e = table_[static_cast<std::size_t>(code)];
             length = e.length;
             std::uint8_t* out = history_room(length);
-            copy_in_steps(out, history_.data() + e.at, length);
-            first_ = *out;
+            const std::uint8_t* from = history_.data() + e.at;
+            first_ = *from;  // from the source: the copy's stores may still be in flight
+            copy_in_steps(out, from, length);
         }
         history_used_ += length;
         previous_ = code;
         previous_at_ = at;
         previous_length_ = length;
-        return length;
+        return;
     }
 }
 
+const std::uint8_t* LzwStrip::take(std::size_t count) {
+    while (history_used_ - pending_at_ < count) next_string();
+    const std::uint8_t* p = history_.data() + pending_at_;
+    pending_at_ += count;
+    return p;
+}
+
 void LzwStrip::read(std::uint8_t* out, std::size_t count) {
-    while (count != 0) {
-        if (pending_at_ == history_used_) {
-            next_string();
-            pending_at_ = previous_at_;
-        }
-        std::size_t n = std::min(history_used_ - pending_at_, count);
-        if (n == 1) {
-            *out = history_[pending_at_];
-        } else if ((n + step - 1) / step * step <= count) {
-            copy_in_steps(out, history_.data() + pending_at_, n);
-        } else {
-            std::memcpy(out, history_.data() + pending_at_, n);
-        }
-        pending_at_ += n;
-        out += n;
-        count -= n;
-    }
+    if (count != 0) std::memcpy(out, take(count), count);
 }
 
 void LzwStrip::finish() {

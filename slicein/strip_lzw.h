@@ -19,6 +19,8 @@ public:
 
     // A strip starts in the state that follows a clear code.
     void start(StoredBytes bytes);
+    // The next count decoded bytes, valid until the next call.
+    const std::uint8_t* take(std::size_t count);
     void read(std::uint8_t* out, std::size_t count);
     // Warns about decoded bytes left over, stored bytes after the next code, or a next
     // code that is not the end code (also accepted one bit narrower).
@@ -38,11 +40,11 @@ private:
     };
 
     int read_code();
-    // Reads codes until one stands for a string, appends that string to history_ and
-    // returns its length.
-    std::size_t next_string();
+    // Reads codes until one stands for a string and appends that string to history_.
+    void next_string();
     // Room for length more bytes (and the slack of the step copies) at history_used_.
     std::uint8_t* history_room(std::size_t length);
+    void grow_history(std::size_t need);
 
     std::string_view path_;
     StoredBytes in_;
@@ -55,7 +57,8 @@ private:
     std::uint8_t first_ = 0;      // first byte of the previous code's string
     std::size_t previous_at_ = 0;      // where the previous code's string starts in history_
     std::size_t previous_length_ = 0;  // and its length
-    std::size_t history_used_ = 0;     // bytes decoded since the last clear code
+    // Bytes decoded since the last clear code (and those of before it not yet delivered).
+    std::size_t history_used_ = 0;
     std::size_t pending_at_ = 0;       // history_[pending_at_, history_used_) is not yet delivered
     std::array<Entry, table_size> table_;  // entries first_free to next_free_ - 1 are valid
     // Everything decoded since the last clear code: at most the 3839 strings of one

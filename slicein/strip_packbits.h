@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "slicein/stored_bytes.h"
 
@@ -19,6 +20,12 @@ public:
         run_ = 0;
     }
     void read(std::uint8_t* out, std::size_t count);
+    // The next count decoded bytes, valid until the next call.
+    const std::uint8_t* take(std::size_t count) {
+        if (count > decoded_.size()) decoded_.resize(count);
+        read(decoded_.data(), count);
+        return decoded_.data();
+    }
     // Warns when the strip ends inside a run, else when stored bytes are left over.
     void finish();
 
@@ -29,6 +36,7 @@ private:
     // 0: a header byte comes next.
     int run_ = 0;
     std::uint8_t held_ = 0;
+    std::vector<std::uint8_t> decoded_;  // what take() returns
 };
 
 }  // namespace slicemesh

@@ -53,20 +53,20 @@ public:
     SampleStore(std::vector<Sample>& samples, std::uint64_t total, std::uint64_t first_size, const SliceFile& file)
         : samples_(samples), total_(total), first_size_(std::min(total, first_size)), file_(file) {}
 
-    // Room for the next count samples.
-    Sample* extend(std::size_t count) {
-        if (count > samples_.size() - filled_) grow(count);
-        Sample* p = samples_.data() + filled_;
-        filled_ += count;
-        return p;
+    // Appends count decoded samples. Appending rather than resizing spares the
+    // zero-filling of memory that is written right after.
+    void append(const Sample* samples, std::size_t count) {
+        if (count > samples_.capacity() - samples_.size()) reserve_more(count);
+        samples_.insert(samples_.end(), samples, samples + count);
     }
     Sample* at(std::size_t index) { return samples_.data() + index; }
 
 private:
-    void grow(std::size_t count) {
-        std::uint64_t size = std::max<std::uint64_t>({filled_ + count, 2 * std::uint64_t{samples_.size()}, first_size_});
+    void reserve_more(std::size_t count) {
+        std::uint64_t size =
+            std::max<std::uint64_t>({samples_.size() + count, 2 * std::uint64_t{samples_.capacity()}, first_size_});
         try {
-            samples_.resize(static_cast<std::size_t>(std::min(size, total_)));
+            samples_.reserve(static_cast<std::size_t>(std::min(size, total_)));
         } catch (const std::bad_alloc&) {
             file_.fail(slice_message::no_cell_memory);
         } catch (const std::length_error&) {
@@ -74,11 +74,10 @@ private:
         }
     }
 
-    std::vector<Sample>& samples_;
+    std::vector<Sample>& samples_;  // the samples decoded so far, never more than total_
     std::uint64_t total_;       // width x height
     std::uint64_t first_size_;  // the first allocation, at most total_
     const SliceFile& file_;
-    std::size_t filled_ = 0;    // samples_[0, filled_) are decoded
 };
 
 struct StripLayout {
@@ -97,7 +96,7 @@ constexpr std::size_t chunk_samples = 16384;
 template <typename Sample, typename Codec>
 void read_strips(SliceFile& file, const StripLayout& layout, SliceImage<Sample>& image, SampleStore<Sample>& store) {
     Codec codec(file.path());
-    std::array<std::uint8_t, chunk_samples * 2> bytes;
+    std::array<Sample, chunk_samples> unpacked;
     const std::size_t width = static_cast<std::size_t>(image.width);
     const std::uint64_t height = static_cast<std::uint64_t>(image.height);
     const std::uint64_t rps = layout.rows_per_strip;
@@ -109,13 +108,16 @@ void read_strips(SliceFile& file, const StripLayout& layout, SliceImage<Sample>&
         }
         for (std::size_t done = 0; done < width;) {
             std::size_t n = std::min(chunk_samples, width - done);
-            Sample* out = store.extend(n);
-            if (sizeof(Sample) == 1 && layout.bits == 8) {
-                codec.read(reinterpret_cast<std::uint8_t*>(out), n);
-            } else {
-                codec.read(bytes.data(), (n * static_cast<std::size_t>(layout.bits) + 7) / 8);
-                unpack_samples(bytes.data(), out, n, layout.bits, layout.big_endian);
+            const std::uint8_t* bytes = codec.take((n * static_cast<std::size_t>(layout.bits) + 7) / 8);
+            if constexpr (sizeof(Sample) == 1) {
+                if (layout.bits == 8) {
+                    store.append(bytes, n);
+                    done += n;
+                    continue;
+                }
             }
+            unpack_samples(bytes, unpacked.data(), n, layout.bits, layout.big_endian);
+            store.append(unpacked.data(), n);
             done += n;
         }
         if (r + 1 == height || (r + 1) % rps == 0) codec.finish();

@@ -99,6 +99,7 @@ std::vector<CodecCase> codec_cases() {
     namespace m = slice_message;
     const std::size_t all = std::string::npos;
     const std::string known = pack_codes(std::vector<int>{65, 66, 258, 260, 257});
+    const std::string with_clear = pack_codes(std::vector<int>{65, 66, 258, 256, 67, 68, 258, 257});
     std::vector<CodecCase> cases = {
         {"none: exact budget", Codec::none, "ABC", {3}, 3, all, 1, "ABC", ok, ""},
         {"none: one byte more than needed warns", Codec::none, "ABCD", {3}, 4, all, 1, "ABC", ok, warning(m::none_extra)},
@@ -136,6 +137,8 @@ std::vector<CodecCase> codec_cases() {
         {"lzw: same with a leading clear code", Codec::lzw, pack_codes(std::vector<int>{256, 65, 66, 258, 260, 257}),
          {7}, 7, all, 1, "ABABABA", ok, ""},
         {"lzw: strings split across reads", Codec::lzw, known, {1, 3, 3}, 6, all, 1, "ABABABA", ok, ""},
+        {"lzw: a clear code inside a read keeps what is not yet delivered", Codec::lzw, with_clear, {2, 6},
+         with_clear.size(), all, 1, "ABABCDCD", ok, ""},
         {"lzw: fill order 2 reverses before codes are assembled", Codec::lzw, reversed_bits(known), {7}, 6, all, 2,
          "ABABABA", ok, ""},
         {"lzw: no end code", Codec::lzw, pack_codes(std::vector<int>{65, 66}), {2}, 3, all, 1, "AB", ok,

@@ -75,7 +75,7 @@ TEST(TiffFixtures, EveryAcceptedCombination) {
                             o.rows_per_strip = rows_per_strip;
                             SCOPED_TRACE(describe(o));
                             auto samples = samples_for(width, height, bits, static_cast<unsigned>(written));
-                            std::string path = dir.file("f" + std::to_string(written++) + ".tif");
+                            std::string path = dir.file(std::to_string(written++) + ".tif");
                             test::write_tiff(path, width, height, samples, o);
                             EXPECT_EQ(tags_written(path),
                                       std::to_string(compression) + " " + std::to_string(predictor) + " " +

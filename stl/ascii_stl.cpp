@@ -1,5 +1,7 @@
 #include "stl/ascii_stl.h"
 
+#include "slicein/diagnostics.h"
+
 #include <cstring>
 
 namespace slicemesh {
@@ -59,6 +61,11 @@ void AsciiStlWriter::facet(Direction d, int p, int u0, int v0, int u1, int v1, i
     at = put_vertex(at, corner_xyz(d, plane, number_text(u2), number_text(v2)));
     at = put_text(at, "endloop\nendfacet\n");
     out_.commit(at);
+}
+
+void AsciiStlWriter::end() {
+    out_.put("endsolid\n");
+    if (!out_.flush()) fatal(ascii_stl_write_error);
 }
 
 }  // namespace slicemesh

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/fatal_text.h"
+
 namespace slicemesh {
 namespace {
 
@@ -49,6 +51,19 @@ TEST(AsciiStl, SignsOfOneAxisDifferOnlyInTheNormal) {
     EXPECT_EQ(mx.substr(20), px.substr(19));
     EXPECT_NE(mx.find("vertex 65535 0 65535\nvertex 65535 12 3\nvertex 65535 65535 1\n"),
               std::string::npos);
+}
+
+TEST(AsciiStl, RefusedWritesAreReportedAtTheEnd) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    std::string text = test::fatal_text([full] {
+        AsciiStlWriter stl(full);
+        stl.begin();
+        stl.facet(Direction::mz, 0, 0, 0, 1, 0, 1, 1);
+        stl.end();
+    });
+    std::fclose(full);
+    EXPECT_EQ(text, "STL data write error.\n");
 }
 
 }  // namespace

@@ -134,6 +134,16 @@ TEST(Plainconvert, LongBaseNamesWork) {
     EXPECT_EQ(bad.err, too_long + ".mx_s : VM file not found.\n");
 }
 
+TEST(Plainconvert, FullDiskIsAFailure) {
+    TempDir dir;
+    std::array<std::string, 6> files;
+    files[0] = s_record({0, 0, 1, 0, 1, 1, 2});
+    std::string base = write_set(dir, files);
+    auto r = run_program("/bin/sh", {"-c", "exec \"$0\" \"$1\" > /dev/full", test::program_path("plainconvert"), base});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "STL data write error.\n");
+}
+
 TEST(Plainconvert, UsageOnAnyOtherArgumentCount) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, std::vector<std::string>{"a", "b"},

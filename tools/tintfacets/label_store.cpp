@@ -45,6 +45,8 @@ void LabelStore::add_slice(SliceImage8 slice, const LabelTable& shown, SolidBox&
     }
 
     const int z = static_cast<int>(slices_.size()) - 1;
+    std::array<std::uint8_t, 256> solid;
+    for (std::size_t v = 0; v < 256; ++v) solid[v] = shown[v] != 0;
     std::array<std::uint8_t, 256> seen{};
     for (int y = 0; y < extent_.height; ++y) {
         const std::uint8_t* in = row(y, z);
@@ -56,7 +58,14 @@ void LabelStore::add_slice(SliceImage8 slice, const LabelTable& shown, SolidBox&
             for (std::size_t g = 0; g < bit_words_; ++g) {
                 const std::size_t end = std::min(w, 64 * g + 64);
                 std::uint64_t word = 0;
-                for (std::size_t x = 64 * g; x < end; ++x) word |= std::uint64_t{shown[in[x]] != 0} << (x & 63);
+                std::size_t x = 64 * g;
+                // Eight flags at a time: bytes of 0 or 1 gathered into one byte, byte i to bit i.
+                for (; x + 8 <= end; x += 8) {
+                    std::uint64_t flags = 0;
+                    for (std::size_t i = 0; i < 8; ++i) flags |= std::uint64_t{solid[in[x + i]]} << (8 * i);
+                    word |= (flags * 0x0102040810204080ULL >> 56) << (x & 63);
+                }
+                for (; x < end; ++x) word |= std::uint64_t{solid[in[x]]} << (x & 63);
                 bits[g] = word;
                 if (word == 0) continue;
                 if (first < 0) first = static_cast<int>(64 * g) + std::countr_zero(word);

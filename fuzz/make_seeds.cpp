@@ -211,6 +211,18 @@ void vm_seeds() {
     put("vm_s", "partial-records", set.substr(0, 6 * 16 + 5), byte(0));
 }
 
+void slice_list_seeds() {
+    // Option bit 0 turns the text into an inline list, so "-n" becomes the option "--n".
+    const std::pair<const char*, int> lists[] = {
+        {"a\nb\n", 0},          {"a.tif extra words\n   \nb", 2}, {"\n\n \n", 0}, {"b\na\nmissing\n", 0},
+        {"a  b", 1},             {"-n", 1},                      {"-rn", 3},       {"-", 1},
+        {"-x", 1},               {"", 1},                        {"b", 2},
+    };
+    int k = 0;
+    for (auto [text, options] : lists) put("slice_list", "list" + std::to_string(k++), text, byte(options));
+    put("slice_list", "long-line", Bytes(1021, 'a') + "\n" + Bytes(1022, 'b') + "\n", byte(0));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,5 +238,6 @@ int main(int argc, char** argv) {
     colour_table_seeds();
     gif_seeds();
     vm_seeds();
+    slice_list_seeds();
     return 0;
 }

@@ -98,7 +98,7 @@ void tiff_seeds(const TempDir& tmp) {
     for (const Case& c : cases) {
         Bytes file = libtiff_file(tmp, c.width, c.height, c.bits, c.options, false).tiff;
         put("tiff_slice", std::string(c.name) + "-form8", file, byte(0));
-        put("tiff_slice", std::string(c.name) + "-form16", file, byte(1));
+        put("tiff_slice", std::string(c.name) + "-form16-memory", file, byte(3));
     }
     // Layouts libtiff does not write: SHORT strip tables held in the entry, no
     // PhotometricInterpretation, a PackBits run that crosses rows, duplicated tags.
@@ -154,6 +154,10 @@ void strip_seeds(const TempDir& tmp) {
     codes("bad-first", pack_codes(std::vector<int>{256, 300}), 1);
     Bytes runs{static_cast<char>(0xFE), 'A', static_cast<char>(0x80), 2, 'x', 'y', 'z'};
     put("strip_packbits", "runs", runs, byte(0) + byte(wanted_option(runs.size(), 6)));
+    // Uncompressed: the whole strip, one byte short of it, and the file ending first.
+    put("strip_none", "exact", "stored bytes", byte(3 << 3) + byte(wanted_option(12, 12)));
+    put("strip_none", "one-short", "stored bytes", byte(3 << 3 | 3 << 1) + byte(wanted_option(12, 12)));
+    put("strip_none", "file-ends-first", "stored", byte(4 << 3 | 2 << 1 | 1) + byte(2));
 }
 
 void colour_table_seeds() {

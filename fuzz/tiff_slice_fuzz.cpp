@@ -1,7 +1,9 @@
 // A TIFF slice from the fuzz input: the header probe, then the full read in the form
-// the option byte picks (bit 0: 16-bit form). The probe and the full read share their
-// first checks, so they must agree: the same failure text, or the same size.
+// the option byte picks (bit 0: 16-bit form), from a file or, with bit 1, from the
+// bytes in memory. The probe and the full read share their first checks, so they must
+// agree: the same failure text, or the same size.
 
+#include <span>
 #include <string>
 
 #include "fuzz/fuzz_file.h"
@@ -19,10 +21,18 @@ using namespace slicemesh;
 constexpr std::uint64_t largest_samples = std::uint64_t{1} << 22;
 constexpr std::size_t small_input = 1024;
 
+// Where the slice comes from: a file at path, or the bytes themselves named path.
+struct Source {
+    std::string path;
+    std::span<const std::uint8_t> bytes;
+    bool in_memory = false;
+};
+
 // size is the probe's result, or 0 by 0 when the probe failed.
 template <typename Sample>
-void full_read(const std::string& path, const SliceSize& size) {
-    SliceImage<Sample> image = read_tiff_slice<Sample>(path);
+void full_read(const Source& source, const SliceSize& size) {
+    SliceImage<Sample> image = source.in_memory ? read_tiff_bytes<Sample>(source.bytes, source.path)
+                                                : read_tiff_slice<Sample>(source.path);
     if (size.width != 0 && (image.width != size.width || image.height != size.height))
         fuzz::broken("full read size differs from probe");
     if (image.samples.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
@@ -34,13 +44,15 @@ void full_read(const std::string& path, const SliceSize& size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput<1> in(data, size);
     const bool wide = (in.options[0] & 1) != 0;
-    const std::string path = fuzz::write_input("slice.tif", in.data, in.size);
     const SampleForm form = wide ? SampleForm::bits16 : SampleForm::bits8;
+    Source source{"slice.tif", {in.data, in.size}, (in.options[0] & 2) != 0};
+    if (!source.in_memory) source.path = fuzz::write_input("slice.tif", in.data, in.size);
 
     std::string probe_error;
     SliceSize probed{0, 0};
     try {
-        probed = probe_tiff_slice(path, form);
+        probed = source.in_memory ? probe_tiff_bytes(source.bytes, source.path, form)
+                                  : probe_tiff_slice(source.path, form);
     } catch (const FatalError& e) {
         probe_error = e.text();
     }
@@ -48,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (samples > largest_samples && in.size > small_input) return 0;
     try {
         if (wide) {
-            full_read<std::uint16_t>(path, probed);
+            full_read<std::uint16_t>(source, probed);
         } else {
-            full_read<std::uint8_t>(path, probed);
+            full_read<std::uint8_t>(source, probed);
         }
     } catch (const FatalError& e) {
         if (!probe_error.empty() && e.text() != probe_error) fuzz::broken("probe and full read fail differently");

@@ -213,6 +213,10 @@ void vm_seeds() {
     put("vm_s", "records", set, byte(0));
     put("vm_s", "records-missing-pz", set, byte(6));
     put("vm_s", "partial-records", set.substr(0, 6 * 16 + 5), byte(0));
+    // The coloured records are 18 bytes: the same bytes make 6 x 4 of them and a rest.
+    put("vm_m", "records", set, byte(0));
+    put("vm_m", "records-missing-mx", set, byte(1));
+    put("vm_m", "partial-records", set.substr(0, 6 * 18 + 7), byte(0));
 }
 
 void slice_list_seeds() {

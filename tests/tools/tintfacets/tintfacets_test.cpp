@@ -66,6 +66,14 @@ void check(const StlFile& stl, const VoxelModel& m, const Colours& c, std::array
         stl, m, [&](std::uint8_t v) { return c.solid(v); }, [&](std::uint8_t v) { return c.word(v); }, units);
 }
 
+// Runs tintfacets on the model and checks every facet against its voxels.
+void expect_surface_matches(const VoxelModel& m, const Colours& c) {
+    TempDir dir;
+    TintRun run = tintfacets(dir, m, c);
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    check(parse_binary_stl(read_file(run.out_path)), m, c);
+}
+
 TEST(Tintfacets, SingleVoxelGivesOneUnitSquarePerDirection) {
     TempDir dir;
     VoxelModel m(4, 5, 6);
@@ -122,10 +130,7 @@ TEST(Tintfacets, SurfaceOfAMixedStackMatchesItsVoxels) {
     m.at(4, 1, 5) = 0;
     for (int x = 0; x < 9; x += 2) m.at(x, 7, 6) = 2;  // corner-touching cells stay apart
     Colours c{{{1, {10, 200, 30}}, {2, {250, 250, 0}}, {3, {0, 120, 255}}, {5, {255, 255, 255}}}};
-    TempDir dir;
-    TintRun run = tintfacets(dir, m, c);
-    ASSERT_EQ(run.result.status, 0) << run.result.err;
-    check(parse_binary_stl(read_file(run.out_path)), m, c);
+    expect_surface_matches(m, c);
 }
 
 TEST(Tintfacets, SurfaceOfAWideStackMatchesItsVoxels) {
@@ -137,10 +142,7 @@ TEST(Tintfacets, SurfaceOfAWideStackMatchesItsVoxels) {
     m.fill(63, 20, 2, 129, 30, 4, 3);
     for (int i = 0; i < 400; ++i) m.at((i * 37) % 140, (i * 11) % 70, i % 6) = static_cast<std::uint8_t>(i % 4);
     Colours c{{{1, {10, 200, 30}}, {2, {250, 250, 0}}, {3, {0, 120, 255}}}};
-    TempDir dir;
-    TintRun run = tintfacets(dir, m, c);
-    ASSERT_EQ(run.result.status, 0) << run.result.err;
-    check(parse_binary_stl(read_file(run.out_path)), m, c);
+    expect_surface_matches(m, c);
 }
 
 TEST(Tintfacets, EqualColourWordsMergeAndDifferentOnesStayApart) {
